@@ -1,0 +1,209 @@
+#include "app/app.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/config.h"
+#include "app/console.h"
+#include "app/frame_timer.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "diag/crash.h"
+#include "diag/error.h"
+#include "diag/log.h"
+#include "platform/platform.h"
+#include "resources/filesystem.h"
+#include "script/lua.h"
+#include "script/registry.h"
+
+namespace tarn {
+
+namespace {
+constexpr const char* kHistoryFile = "console_history.txt";
+constexpr double kMaxFrameTime = 0.1;
+constexpr int kInactiveSleepMs = 50;
+constexpr int kRecreateRetryMs = 200;
+
+bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
+
+// The lock that keeps a second copy of the same game from starting.
+std::string InstanceLockFile() {
+  std::string name = FileSystem::Instance().AppName();
+  for (char& c : name)
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) c = '_';
+  return FileSystem::Instance().Resolve("." + name + ".lock");
+}
+}  // namespace
+
+Settings& Cfg() {
+  static Settings settings;
+  return settings;
+}
+
+Application& App() {
+  static Application app;
+  return app;
+}
+
+Application::Application() { SetCrashDumpPath(Platform::Installed() ? Platform::Get().CurrentFolder() + "/crash.dmp" : "crash.dmp"); }
+
+void Application::Run() {
+  Platform& platform = Platform::Get();
+  try {
+    if (Init()) {
+      while (!quit) {
+        Message message;
+        if (platform.PeekMessage(message)) {
+          if (message.type == MsgType::Quit) throw ExceptionQuit();
+          WindowProc(message);
+        } else {
+          Tick();
+        }
+      }
+    }
+    Shutdown();
+  } catch (const ExceptionQuit&) {
+    Shutdown();
+  } catch (...) {
+    try {
+      Shutdown();
+    } catch (...) {
+      // The run is ending anyway; a failure while shutting down changes nothing.
+    }
+    StartCrashReporter();
+    platform.PostMessage({MsgType::Close, 0, 0, 0});
+  }
+}
+
+bool Application::Init() {
+  std::string configPath = Platform::Get().CurrentFolder() + "/config.txt";
+  std::replace(configPath.begin(), configPath.end(), '\\', '/');
+  if (!LoadConfiguration(configPath, dataSources)) return false;
+  if (!Platform::Get().AcquireInstanceLock(InstanceLockFile())) return false;
+  LogInfo("Application::Init\n");
+  FileSystem::Instance().MountStandardSources(dataSources);
+  FrameTimer::Instance().Start(kMaxFrameTime);
+  srand(static_cast<unsigned>(time(nullptr)));
+  started_ = true;
+  StartScriptHost();
+  CreateMainWindow();
+  Console::Instance().LoadHistory(kHistoryFile, false);
+  ScriptInit();
+  FrameTimer::Instance().Reset();
+  LogInfo("Application::Init done\n");
+  return true;
+}
+
+void Application::CreateMainWindow() {
+  LogInfo("CreateMainWindow");
+  Display& display = GetDisplay();
+  hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);
+  if (!hasWindow) FatalError("%s", fatal_text::kCannotCreateAppWindow);
+}
+
+void Application::RecreateDisplay(bool& giveUp) {
+  giveUp = false;
+  LogInfo("Recreate D3D");
+  if (toggleFullScreen) LogInfo("toggleFullScreen");
+  if (recreateOnActivateApp) LogInfo("recreateOnActivateApp");
+  // Under the default renderer a lost device is made again on the same
+  // window; everything else rebuilds the window.
+  bool rebuild = !(recreateOnActivateApp && !Cfg().opengl);
+  if (rebuild) Platform::Get().DestroyWindow();
+  recreateOnActivateApp = false;
+  if (toggleFullScreen) {
+    fullScreen = !fullScreen;
+    toggleFullScreen = false;
+  }
+  frameRan = false;
+  if (rebuild) CreateMainWindow();
+  ScriptRecreate();
+  FrameTimer::Instance().Reset();
+}
+
+void Application::Tick() {
+  FrameTimer& timer = FrameTimer::Instance();
+  Platform& platform = Platform::Get();
+  bool foreground = active && !minimized;
+  if (foreground != wasActive) {
+    wasActive = foreground;
+    if (foreground) timer.Reset();
+  }
+  if (!foreground) {
+    platform.Sleep(kInactiveSleepMs);
+    if (!recreateOnActivateApp && frameRan) Render();
+    return;
+  }
+  if (toggleFullScreen || recreateOnActivateApp) {
+    bool giveUp = false;
+    RecreateDisplay(giveUp);
+    if (giveUp) {
+      platform.Sleep(kRecreateRetryMs);
+      return;
+    }
+  }
+  double dt = timer.TakeFrameTime();
+  if (fpsLimit >= 1) {
+    fpsAccumulator += dt;
+    if (fpsAccumulator < 1.0 / fpsLimit) return;
+    dt = fpsAccumulator;
+    fpsAccumulator = 0;
+  }
+  if (dt <= 0) return;
+  frameRan = true;
+  ++frameCount;
+  Update(static_cast<float>(dt));
+  if (quit || recreateOnActivateApp) return;
+  Render();
+}
+
+void Application::Update(float dt) {
+  if (ErrorView()) return;
+  if (Cfg().dev_mode && Console::Instance().Mode() == Console::kOpen) return;
+  ScriptUpdate(dt);
+}
+
+void Application::Render() {
+  drawnPolysCount = 0;
+  drawnPolysSize = 0;
+  if (ErrorView()) return;
+  if (lua_State* L = ScriptState()) {
+    lua_getglobal(L, "render");
+    TARN_CALL_SCRIPT(0, 0, "Application::Render");
+    if (ScriptState()) RefreshTarnStatistics(L, 0, 0, drawnPolysCount, drawnPolysSize);
+  }
+}
+
+void Application::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  Cfg().confirm_exit = false;
+  std::exception_ptr failure;
+  try {
+    ScriptDestroy();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  CloseScriptHost();
+  Console::Instance().SaveHistory(kHistoryFile, false);
+  if (failure) std::rethrow_exception(failure);
+}
+
+int EngineMain(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (strcasecmp(argv[i], "options") == 0) Cfg().optionsFlag = true;
+  if (argc > 1 && std::string(argv[1]) == "version") {
+    MessageBoxRequest box;
+    box.caption = "Version info";
+    box.text = std::string("Tarn Engine Version: ") + kEngineVersion + "\nBuild date: " + kEngineBuildDate;
+    Platform::Get().ShowMessageBox(box);
+    return 0;
+  }
+  App().Run();
+  return 0;
+}
+
+}  // namespace tarn

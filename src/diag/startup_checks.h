@@ -1,0 +1,17 @@
+// The checks of the configuration stage that belong to other subsystems: the
+// troubleshooter window, the upgrade check, the DirectX version and the system
+// requirements. Until each is built, its entry point logs what it skipped.
+#pragma once
+
+#include "app/config.h"
+
+namespace tarn {
+
+void RunTroubleshooter();
+// True when an upgrade installer is being started and the game must not.
+bool RunUpgradeCheck();
+// False when the game must not start.
+bool CheckDirectXVersion();
+bool CheckRequirements(const Requirements& requirements);
+
+}  // namespace tarn

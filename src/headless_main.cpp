@@ -1,0 +1,115 @@
+// tarn-headless: the real engine on the headless platform, for tests,
+// benchmarks and game makers' automated checks.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/console.h"
+#include "platform/headless/headless_platform.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: tarn-headless [options] [-- engine arguments]\n"
+    "  --game DIR       the game's folder (default: current folder)\n"
+    "  --frames N       end after N passes of the frame loop (default 600)\n"
+    "  --dt S           virtual seconds per pass (default 0.0166667)\n"
+    "  --events FILE    scripted input, one \"<pass> <event> [args]\" a line\n"
+    "  --answer WORD    answer to the next message box (repeatable)\n"
+    "  --profile DIR    the user profile folder\n"
+    "  --screen WxH     the screen size (default 1920x1080)\n";
+
+int Fail(const std::string& message) {
+  fprintf(stderr, "tarn-headless: %s\n%s", message.c_str(), kUsage);
+  return 2;
+}
+
+bool ParseInt(const std::string& text, int& out) {
+  char* end = nullptr;
+  long value = strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || value < 0 || value > 100000000) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tarn::HeadlessOptions options;
+  std::string game, eventsFile;
+  std::vector<std::string> engineArgs = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--") {
+      for (++i; i < argc; ++i) engineArgs.push_back(argv[i]);
+      break;
+    }
+    if (arg == "--help" || arg == "-h") {
+      fputs(kUsage, stdout);
+      return 0;
+    }
+    if (i + 1 >= argc) return Fail("option " + arg + " needs a value");
+    std::string value = argv[++i];
+    if (arg == "--game") {
+      game = value;
+    } else if (arg == "--frames") {
+      if (!ParseInt(value, options.frames)) return Fail("bad --frames " + value);
+    } else if (arg == "--dt") {
+      char* end = nullptr;
+      options.dt = strtod(value.c_str(), &end);
+      if (*end || !(options.dt >= 0)) return Fail("bad --dt " + value);
+    } else if (arg == "--events") {
+      eventsFile = value;
+    } else if (arg == "--answer") {
+      options.answers.push_back(value);
+    } else if (arg == "--profile") {
+      options.profile = value;
+    } else if (arg == "--screen") {
+      size_t x = value.find('x');
+      if (x == std::string::npos || !ParseInt(value.substr(0, x), options.screenWidth) ||
+          !ParseInt(value.substr(x + 1), options.screenHeight))
+        return Fail("bad --screen " + value);
+    } else {
+      return Fail("unknown option " + arg);
+    }
+  }
+
+  std::string events;
+  if (!eventsFile.empty()) {
+    std::ifstream in(eventsFile);
+    if (!in) return Fail("cannot read " + eventsFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    events = text.str();
+  }
+  if (!options.profile.empty() && options.profile[0] != '/') {
+    char here[4096];
+    if (!getcwd(here, sizeof here)) return Fail("cannot read the current folder");
+    options.profile = std::string(here) + "/" + options.profile;
+  }
+  if (!game.empty() && chdir(game.c_str()) != 0) return Fail("cannot enter game folder " + game);
+
+  auto platform = std::make_unique<tarn::HeadlessPlatform>(options);
+  std::string error;
+  if (!platform->LoadEvents(events, error)) return Fail(eventsFile + ": " + error);
+  tarn::HeadlessPlatform* headless = platform.get();
+  tarn::Platform::Install(std::move(platform));
+  tarn::Console::Instance().SetLineListener([headless](int level, const std::string& line) {
+    headless->Emit(std::to_string(level), {line});
+  });
+
+  std::vector<char*> argvEngine;
+  for (std::string& arg : engineArgs) argvEngine.push_back(arg.data());
+  argvEngine.push_back(nullptr);
+  tarn::EngineMain(static_cast<int>(engineArgs.size()), argvEngine.data());
+  tarn::Console::Instance().SetLineListener(nullptr);
+  tarn::Platform::Install(nullptr);
+  return 0;
+}

@@ -1,0 +1,78 @@
+// The platform without a window: a virtual clock that advances a fixed step per
+// pass of the frame loop, input and window events read from a script, message
+// boxes answered from a list and written to standard output.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tarn {
+
+struct HeadlessOptions {
+  int frames = 600;
+  double dt = 0.0166667;
+  std::string profile;  // empty: the user's home folder
+  int screenWidth = 1920;
+  int screenHeight = 1080;
+  std::vector<std::string> answers;  // in the order they are used
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(const HeadlessOptions& options, FILE* out = stdout);
+
+  // Reads scripted events, one per line: "<pass> <event> [args]". Passes count
+  // from 1. Returns false and sets 'error' on a malformed line.
+  bool LoadEvents(const std::string& text, std::string& error);
+
+  bool CreateWindow(const WindowRequest& request) override;
+  void DestroyWindow() override;
+  bool HasWindow() const override { return hasWindow_; }
+  void ClientSize(int& width, int& height) const override;
+  void ScreenSize(int& width, int& height) const override;
+  void SetTitle(const std::string& title) override { title_ = title; }
+
+  bool PeekMessage(Message& out) override;
+  void PostMessage(const Message& message) override { queue_.push_back(message); }
+
+  BoxAnswer ShowMessageBox(const MessageBoxRequest& request) override;
+
+  bool PerformanceFrequency(int64_t& ticksPerSecond) override;
+  int64_t PerformanceCounter() override { return clockNs_; }
+  uint32_t MillisecondClock() override { return static_cast<uint32_t>(clockNs_ / 1000000); }
+  void Sleep(int milliseconds) override;
+
+  std::string ProfileFolder() override;
+
+  int PassesDone() const { return passesDone_; }
+  const std::string& Title() const { return title_; }
+
+  // Takes the next scripted answer; false when none is left.
+  bool TakeAnswer(std::string& answer);
+
+  // Writes one line of the runner's output, escaping line feeds as "\n".
+  void Emit(const std::string& tag, const std::vector<std::string>& fields);
+
+ private:
+  HeadlessOptions options_;
+  FILE* out_;
+  int64_t clockNs_ = 0;
+  int64_t stepNs_;
+  int passesDone_ = 0;
+  int eventsLoadedFor_ = 0;
+  bool quitPosted_ = false;
+  bool hasWindow_ = false;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  std::string title_;
+  std::deque<Message> queue_;
+  std::multimap<int, Message> scripted_;
+  std::deque<std::string> answers_;
+};
+
+}  // namespace tarn

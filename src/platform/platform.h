@@ -1,0 +1,108 @@
+// The host services the engine calls: window and messages, message boxes,
+// clocks, sleeping, the user's folders, debugger output and the single-instance
+// lock. Two implementations: sdl/ (a real window) and headless/ (scripted).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tarn {
+
+// Window messages, in the shape the window procedure expects them.
+enum class MsgType {
+  Quit,             // ends the run loop
+  Size,             // param: 1 when minimized, 0 otherwise
+  ActivateApp,      // param: 1 when the application became active
+  SysCommandClose,  // the window's close command (close source 2)
+  QueryEndSession,  // the system is logging off (close source 1)
+  EndSession,
+  Close,            // the close request
+  SysKeyDown,       // param: virtual key
+  KeyDown,          // param: virtual key
+  KeyUp,            // param: virtual key
+  Char,             // param: character code
+  MouseMove,        // x, y: client pixels
+  MouseDown,        // param: 0 left, 1 right, 2 middle
+  MouseUp,          // param: 0 left, 1 right, 2 middle
+  MouseWheel,       // param: +1 or -1
+};
+
+struct Message {
+  MsgType type = MsgType::Quit;
+  int param = 0;
+  int x = 0;
+  int y = 0;
+};
+
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel };
+enum class BoxIcon { None, Information, Warning, Error, Question };
+enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+struct MessageBoxRequest {
+  std::string caption;
+  std::string text;
+  BoxButtons buttons = BoxButtons::Ok;
+  int defaultButton = 0;  // index into the buttons, 0 is the first
+  BoxIcon icon = BoxIcon::None;
+};
+
+// The buttons of a box, in order, and their answers.
+int BoxButtonCount(BoxButtons buttons);
+BoxAnswer BoxButtonAnswer(BoxButtons buttons, int index);
+const char* BoxAnswerName(BoxAnswer answer);
+
+struct WindowRequest {
+  std::string title;
+  int width = 800;    // outer size for full-screen windows, client size otherwise
+  int height = 600;
+  bool fullScreen = false;
+  bool openGL = false;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The one platform of the process; the program's entry point installs it.
+  static Platform& Get();
+  static void Install(std::unique_ptr<Platform> platform);
+  static bool Installed();
+
+  // Window.
+  virtual bool CreateWindow(const WindowRequest& request) = 0;
+  virtual void DestroyWindow() = 0;
+  virtual bool HasWindow() const = 0;
+  virtual void ClientSize(int& width, int& height) const = 0;
+  virtual void ScreenSize(int& width, int& height) const = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+
+  // Messages: takes one pending message without waiting; false when none waits.
+  virtual bool PeekMessage(Message& out) = 0;
+  virtual void PostMessage(const Message& message) = 0;
+
+  // A modal message box; returns the answer.
+  virtual BoxAnswer ShowMessageBox(const MessageBoxRequest& request) = 0;
+
+  // Clocks: a high-resolution counter and a millisecond clock.
+  virtual bool PerformanceFrequency(int64_t& ticksPerSecond) = 0;
+  virtual int64_t PerformanceCounter() = 0;
+  virtual uint32_t MillisecondClock() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+
+  // Folders, as absolute paths with '/' separators and no trailing slash.
+  virtual std::string ProfileFolder() = 0;
+  std::string CurrentFolder();
+
+  // Debugger output (standard error on this host).
+  virtual void DebugOutput(const std::string& text);
+
+  // Single instance: takes an exclusive lock on the file; false when another
+  // process holds it. The lock lasts as long as the process.
+  bool AcquireInstanceLock(const std::string& lockFile);
+
+  // Sets the process priority class (32 normal, 64 idle, 128 high).
+  bool SetPriorityClass(int priorityClass);
+};
+
+}  // namespace tarn

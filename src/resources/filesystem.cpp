@@ -1,0 +1,247 @@
+#include "resources/filesystem.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+#include "platform/hostfs.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr size_t kMaxNameChars = 1023;
+constexpr size_t kMaxComponents = 30;
+
+// The source path and a normalised name joined for the host.
+std::string JoinSourcePath(const std::string& source, const std::string& normalised) {
+  std::string path = hostfs::IsAbsolute(normalised) ? normalised : source + "/" + normalised;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace
+
+void FSSource::Close() { mounted_ = false; }
+
+bool FSSource::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  mounted_ = true;
+  return true;
+}
+
+void FSSourceDir::Close() {
+  if (mounted()) FSSource::Close();
+}
+
+bool FSSourceDir::Open(const std::string& path) {
+  hostfs::Entry entry;
+  std::string found = hostfs::FindNoCase(path);
+  if (found.empty() || !hostfs::Stat(found, entry) || !entry.isDir) return false;
+  return FSSource::Open(path);
+}
+
+NormalisedName NormaliseName(const std::string& name) {
+  NormalisedName result;
+  size_t begin = 0, end = name.size();
+  while (begin < end && static_cast<unsigned char>(name[begin]) < 33) ++begin;
+  while (end > begin && static_cast<unsigned char>(name[end - 1]) < 33) --end;
+  if (begin == end) return result;
+  std::string text = name.substr(begin, std::min(end - begin, kMaxNameChars));
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+    else c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t slash = text.find('/', pos);
+    if (slash == std::string::npos) slash = text.size();
+    if (slash > pos) {
+      if (result.components.size() == kMaxComponents) return NormalisedName();
+      result.components.push_back(text.substr(pos, slash - pos));
+    }
+    pos = slash + 1;
+  }
+  if (result.components.empty()) return NormalisedName();
+  for (size_t i = 0; i < result.components.size(); ++i) {
+    if (i) result.text += '/';
+    result.text += result.components[i];
+  }
+  result.ok = true;
+  return result;
+}
+
+FileSystem& FileSystem::Instance() {
+  static FileSystem fileSystem;
+  return fileSystem;
+}
+
+FileSystem::~FileSystem() {
+  CloseAllStreams();
+  sources_.clear();
+}
+
+void FileSystem::CloseAllStreams() { openStreams_.clear(); }
+
+std::string FileSystem::ResourceKey(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) {
+    if (c == '\\') c = '/';
+    else c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return key;
+}
+
+bool FileSystem::Mount(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::unique_ptr<FSSource> source;
+  if (last.find('.') != std::string::npos) {
+    // Pack archives are read by the archive reader; until it is built, a path
+    // with an extension does not mount.
+    return false;
+  }
+  source = std::make_unique<FSSourceDir>();
+  if (!source->Open(path)) return false;
+  sources_.push_back(std::move(source));
+  return true;
+}
+
+int FileSystem::MountMatching(const std::string& pattern) {
+  size_t slash = pattern.find_last_of("/\\");
+  std::string folderPart = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  std::string hostPattern = pattern;
+  std::replace(hostPattern.begin(), hostPattern.end(), '\\', '/');
+  std::vector<std::string> names;
+  for (const hostfs::Entry& entry : hostfs::Enumerate(hostPattern))
+    if (!entry.isDir) names.push_back(folderPart + entry.name);
+  std::sort(names.begin(), names.end());
+  int mounted = 0;
+  for (const std::string& name : names) mounted += Mount(name) ? 1 : 0;
+  return mounted;
+}
+
+void FileSystem::MountStandardSources(const std::vector<std::string>& dataSources) {
+  Mount("data.pak");
+  MountMatching("data_*.pak");
+  MountMatching(Resolve("data/*.pak"));
+  Mount("data");
+  for (const std::string& source : dataSources) Mount(source);
+  Mount(Resolve("."));
+}
+
+bool FileSystem::Find(const std::string& name, bool includePacks, Found& found) {
+  if (sources_.empty()) return false;
+  NormalisedName normalised = NormaliseName(name);
+  if (!normalised.ok) return false;
+  for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
+    FSSource* source = it->get();
+    if (source->kind() == FSSource::kDir) {
+      std::string path = hostfs::FindNoCase(JoinSourcePath(source->path(), normalised.text));
+      hostfs::Entry entry;
+      if (path.empty() || !hostfs::Stat(path, entry) || entry.isDir) continue;
+      found.source = source;
+      found.hostPath = path;
+      found.info.size = static_cast<uint32_t>(entry.size);
+      found.info.modified = entry.modified;
+      return true;
+    }
+    (void)includePacks;  // pack sources join with the archive reader
+  }
+  return false;
+}
+
+bool FileSystem::Exists(const std::string& name, bool includePacks, FileInfo* info) {
+  Found found;
+  if (!Find(name, includePacks, found)) return false;
+  if (info) *info = found.info;
+  return true;
+}
+
+InputStream* FileSystem::RegisterStream(std::unique_ptr<InputStream> stream, std::unique_ptr<char[]> buffer) {
+  InputStream* raw = stream.get();
+  openStreams_[raw] = std::make_pair(std::move(stream), std::move(buffer));
+  return raw;
+}
+
+InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool loadIntoMemory) {
+  (void)loadIntoMemory;  // plain files are always read in place
+  Found found;
+  if (hostfs::IsAbsolute(name)) {
+    hostfs::Entry entry;
+    if (!hostfs::Stat(name, entry) || entry.isDir) return nullptr;
+    found.hostPath = name;
+    found.info.size = static_cast<uint32_t>(entry.size);
+    found.info.modified = entry.modified;
+  } else if (!Find(name, true, found)) {
+    return nullptr;
+  }
+  if (info) *info = found.info;
+  auto stream = std::make_unique<std::ifstream>(found.hostPath, std::ios::binary);
+  if (!stream->is_open()) return nullptr;
+  return RegisterStream(std::move(stream), nullptr);
+}
+
+void FileSystem::CloseRead(InputStream* stream) {
+  if (stream) openStreams_.erase(stream);
+}
+
+std::unique_ptr<char[]> FileSystem::ReadWhole(const std::string& name, FileInfo* info, bool terminate) {
+  FileInfo local;
+  InputStream* stream = OpenRead(name, &local, false);
+  if (!stream) return nullptr;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[local.size + (terminate ? 1 : 0)]);
+  std::streamsize got = 0;
+  if (buffer) {
+    stream->read(buffer.get(), local.size);
+    got = stream->gcount();
+  }
+  CloseRead(stream);
+  if (!buffer || got < static_cast<std::streamsize>(local.size)) return nullptr;
+  if (terminate) buffer[local.size] = 0;
+  if (info) *info = local;
+  return buffer;
+}
+
+int FileSystem::Search(const std::string& pattern, bool files, bool dirs,
+                       std::map<std::string, FileInfo>* results, bool withPaths) {
+  if (sources_.empty()) return 0;
+  NormalisedName normalised = NormaliseName(pattern);
+  if (!normalised.ok) return -1;
+  if (!files && !dirs) return 0;
+  std::string folderPart;
+  size_t slash = normalised.text.find_last_of('/');
+  if (slash != std::string::npos) folderPart = normalised.text.substr(0, slash + 1);
+  int count = 0;
+  for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
+    FSSource* source = it->get();
+    if (source->kind() != FSSource::kDir) continue;
+    for (const hostfs::Entry& entry : hostfs::Enumerate(JoinSourcePath(source->path(), normalised.text))) {
+      if (entry.isDir ? !dirs : !files) continue;
+      std::string reported = withPaths ? folderPart + entry.name : entry.name;
+      FileInfo info;
+      info.size = entry.isDir ? 0xFFFFFFFFu : static_cast<uint32_t>(entry.size);
+      info.modified = entry.modified;
+      if (results) {
+        if (!results->emplace(reported, info).second) continue;
+      }
+      ++count;
+    }
+  }
+  return count;
+}
+
+void FileSystem::ResetForTests() {
+  CloseAllStreams();
+  sources_.clear();
+  publisherFolder_ = "Veskor Games";
+  appFolder_.clear();
+  appName_ = "Tarn Engine";
+  namesChanged_ = false;
+  userDataFolder_.clear();
+  writeFolder_.clear();
+  ComputeUserDataFolder();
+}
+
+}  // namespace tarn

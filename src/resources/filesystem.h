@@ -1,0 +1,125 @@
+// The virtual file system: mounted folders (and, later, pack archives) read
+// newest to oldest, plus the write folder where everything the engine writes
+// goes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+struct FileInfo {
+  uint32_t size = 0;
+  uint32_t reserved = 0;
+  int64_t modified = 0;
+};
+
+// The engine's input stream: read/gcount, getline, seekg, good.
+using InputStream = std::istream;
+
+class FSSource {
+ public:
+  enum Kind { kDir = 1, kPack = 2 };
+  explicit FSSource(int kind) : kind_(kind) {}
+  virtual ~FSSource() = default;
+  virtual void Close();
+  virtual bool Open(const std::string& path);
+
+  int kind() const { return kind_; }
+  bool mounted() const { return mounted_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int kind_;
+  bool mounted_ = false;
+  std::string path_;
+};
+
+class FSSourceDir : public FSSource {
+ public:
+  FSSourceDir() : FSSource(kDir) {}
+  void Close() override;
+  bool Open(const std::string& path) override;
+};
+
+// A name split into lower-case components; ok is false when the name cannot be
+// normalised (empty after trimming, or more than 30 components).
+struct NormalisedName {
+  bool ok = false;
+  std::string text;  // components joined with '/'
+  std::vector<std::string> components;
+};
+NormalisedName NormaliseName(const std::string& name);
+
+class FileSystem {
+ public:
+  static FileSystem& Instance();
+  FileSystem();
+  ~FileSystem();
+  FileSystem(const FileSystem&) = delete;
+  FileSystem& operator=(const FileSystem&) = delete;
+
+  // Read side.
+  bool Mount(const std::string& path);
+  int MountMatching(const std::string& pattern);
+  void MountStandardSources(const std::vector<std::string>& dataSources);
+  bool Exists(const std::string& name, bool includePacks, FileInfo* info = nullptr);
+  InputStream* OpenRead(const std::string& name, FileInfo* info, bool loadIntoMemory);
+  void CloseRead(InputStream* stream);
+  // A buffer the caller owns; with 'terminate' one zero byte follows the data.
+  std::unique_ptr<char[]> ReadWhole(const std::string& name, FileInfo* info, bool terminate);
+  int Search(const std::string& pattern, bool files, bool dirs,
+             std::map<std::string, FileInfo>* results, bool withPaths);
+  static std::string ResourceKey(const std::string& name);
+  size_t SourceCount() const { return sources_.size(); }
+  size_t OpenStreamCount() const { return openStreams_.size(); }
+
+  // Write folder.
+  void SetPublisherFolder(const std::string& name);
+  void SetAppFolder(const std::string& name);
+  void SetAppName(const std::string& name);
+  const std::string& AppName() const { return appName_; }
+  void SetWriteFolder(const std::string& path);
+  void FinishSetup();
+  const std::string& WriteFolder() const { return writeFolder_; }
+  const std::string& UserDataFolder() const { return userDataFolder_; }
+  std::string Resolve(const std::string& name, bool useUserDataFolder = false) const;
+  bool InWriteFolder(const std::string& path) const;
+  bool CreateFolders(const std::string& path);
+  bool CreateFoldersGuarded(const std::string& path);
+  FILE* OpenWriteFile(const std::string& name, const char* mode, bool check);
+  bool RemoveFile(const std::string& name);
+
+  // Drops every source and stream and the write-folder settings: a fresh
+  // file system, as at process start. For tests and the headless runner.
+  void ResetForTests();
+
+ private:
+  struct Found {
+    FSSource* source = nullptr;
+    std::string hostPath;
+    FileInfo info;
+  };
+  bool Find(const std::string& name, bool includePacks, Found& found);
+  void ComputeUserDataFolder();
+  bool CreateParentFolders(const std::string& path);
+  InputStream* RegisterStream(std::unique_ptr<InputStream> stream, std::unique_ptr<char[]> buffer);
+  void CloseAllStreams();
+
+  std::vector<std::unique_ptr<FSSource>> sources_;
+  std::map<InputStream*, std::pair<std::unique_ptr<InputStream>, std::unique_ptr<char[]>>> openStreams_;
+
+  std::string publisherFolder_;
+  std::string appFolder_;
+  std::string appName_;
+  bool namesChanged_ = false;
+  std::string userDataFolder_;
+  std::string writeFolder_;
+};
+
+}  // namespace tarn

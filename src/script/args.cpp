@@ -1,0 +1,83 @@
+#include "script/args.h"
+
+#include <algorithm>
+
+#include "app/console.h"
+#include "script/guard.h"
+
+namespace tarn::args {
+
+bool Text(lua_State* L, int index, std::string& out) {
+  int type = lua_type(L, index);
+  if (type != LUA_TSTRING && type != LUA_TNUMBER) return false;
+  size_t length = 0;
+  // Read a copy so a number argument is not converted in place.
+  lua_pushvalue(L, index);
+  const char* text = lua_tolstring(L, -1, &length);
+  out.assign(text, length);
+  lua_pop(L, 1);
+  return true;
+}
+
+std::string TextOr(lua_State* L, int index, const std::string& fallback) {
+  std::string text;
+  return Text(L, index, text) ? text : fallback;
+}
+
+double Number(lua_State* L, int index) { return lua_tonumber(L, index); }
+
+int Integer(lua_State* L, int index) { return static_cast<int>(lua_tointeger(L, index)); }
+
+bool Flag(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
+
+bool OptFlag(lua_State* L, int index, bool fallback) {
+  return lua_type(L, index) == LUA_TBOOLEAN ? lua_toboolean(L, index) != 0 : fallback;
+}
+
+double OptNumber(lua_State* L, int index, double fallback) {
+  return lua_isnumber(L, index) ? lua_tonumber(L, index) : fallback;
+}
+
+void PushHandle(lua_State* L, void* object) {
+  if (object) lua_pushlightuserdata(L, object);
+  else lua_pushnil(L);
+}
+
+void* Handle(lua_State* L, int index) {
+  return lua_type(L, index) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, index) : nullptr;
+}
+
+uint32_t ColorFromText(const std::string& text) {
+  uint32_t value = 0;
+  uint32_t weight = 1;
+  for (size_t i = text.size(); i-- > 0 && weight != 0;) {
+    char c = text[i];
+    uint32_t digit = 0;
+    if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
+    else if (c >= 'A' && c <= 'Z') digit = static_cast<uint32_t>(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'z') digit = static_cast<uint32_t>(c - 'a' + 10);
+    value += std::min(digit, 15u) * weight;
+    weight <<= 4;  // characters past the eighth from the right fall off the top
+  }
+  return value & 0xFFFFFF;
+}
+
+uint8_t OpacityByte(double opacity) {
+  opacity = std::clamp(opacity, 0.0, 1.0);
+  return static_cast<uint8_t>(opacity * 255.001);
+}
+
+uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb, double defaultOpacity) {
+  std::string text;
+  uint32_t rgb = Text(L, textIndex, text) ? ColorFromText(text) : defaultRgb;
+  double opacity = lua_type(L, opacityIndex) == LUA_TNUMBER ? lua_tonumber(L, opacityIndex) : defaultOpacity;
+  return (static_cast<uint32_t>(OpacityByte(opacity)) << 24) | (rgb & 0xFFFFFF);
+}
+
+void RaiseScriptError(lua_State*) { throw ScriptRaise(); }
+
+void RaiseIfErrorView(lua_State* L) {
+  if (Console::Instance().Mode() == Console::kErrorView) RaiseScriptError(L);
+}
+
+}  // namespace tarn::args

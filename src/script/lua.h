@@ -1,0 +1,40 @@
+// The Lua host: the one script state, the protected call into the script with
+// its error report, script files, console commands and the entry callbacks.
+#pragma once
+
+#include <lua.hpp>
+
+#include <string>
+
+namespace tarn {
+
+lua_State* ScriptState();
+
+void StartScriptHost();
+void CloseScriptHost();
+
+// Calls the function below 'nargs' arguments on the stack. 'context' and
+// 'sourceUnit' may be null; 'line' is the engine's own call site.
+int CallScript(int nargs, int nresults, const char* context, const char* sourceUnit, int line);
+bool LoadScriptFile(const std::string& path, bool fatal);
+void RunConsoleCommand(const std::string& text);
+void ReportScriptFailure(int status);
+const char* ScriptStatusName(int status);
+
+void ScriptInit();
+void ScriptUpdate(double dt);
+void ScriptRecreate();
+bool ScriptExit();
+void ScriptDestroy();
+int ScriptUpgradeDownloaded(int build);
+
+// Safe to call from any thread: the name reaches the script at the next update.
+void NotifyMusicStopped(const std::string& name);
+
+// The file name of an engine source without its folders.
+const char* SourceUnit(const char* file);
+
+}  // namespace tarn
+
+#define TARN_CALL_SCRIPT(nargs, nresults, context) \
+  ::tarn::CallScript((nargs), (nresults), (context), ::tarn::SourceUnit(__FILE__), __LINE__)

@@ -1,0 +1,138 @@
+#include "script/registry.h"
+
+#include "app/app.h"
+#include "app/settings.h"
+#include "app/config.h"
+#include "resources/filesystem.h"
+#include "script/api.h"
+#include "script/guard.h"
+
+namespace tarn {
+
+namespace {
+
+struct Entry {
+  const char* name;
+  lua_CFunction function;  // null: not built yet
+};
+
+#define TARN_FN(name) {#name, &Guarded<api::name>}
+#define TARN_LATER(name) {#name, nullptr}
+
+// Every engine function, in registration order.
+const Entry kFunctions[] = {
+    // display
+    TARN_LATER(gfx_aspect_ratio_correction), TARN_LATER(gfx_resolution),
+    // colour
+    TARN_FN(gfx_color),
+    // text
+    TARN_LATER(gfx_render_simple_text), TARN_LATER(gfx_load_font), TARN_LATER(gfx_release_font),
+    TARN_LATER(gfx_set_font), TARN_LATER(gfx_render_text), TARN_LATER(gfx_text_size),
+    // bitmaps
+    TARN_LATER(gfx_load_bitmap), TARN_LATER(gfx_release_bitmap), TARN_LATER(gfx_create_bitmap),
+    TARN_LATER(gfx_save_bitmap),
+    // render target
+    TARN_LATER(gfx_render_target),
+    // drawing
+    TARN_LATER(gfx_render_sprite), TARN_LATER(gfx_render_sprite_by_vertex_table), TARN_LATER(gfx_render_box),
+    TARN_LATER(gfx_sprite_params), TARN_LATER(gfx_crop_sprite),
+    // render state
+    TARN_LATER(gfx_blending), TARN_LATER(gfx_blending_src_dest), TARN_LATER(gfx_alpha_test), TARN_LATER(gfx_cull),
+    // display
+    TARN_LATER(gfx_current_mode), TARN_LATER(gfx_full_screen),
+    // screenshot
+    TARN_LATER(gfx_screenshot),
+    // particles
+    TARN_LATER(gfx_particle_start), TARN_LATER(gfx_particle_restart), TARN_LATER(gfx_particle_stop),
+    TARN_LATER(gfx_particle_release), TARN_LATER(gfx_particle_update), TARN_LATER(gfx_particle_render),
+    TARN_LATER(gfx_particle_set_pos), TARN_LATER(gfx_particle_set_angle),
+    // collision masks
+    TARN_LATER(gfx_collision_mask_load), TARN_LATER(gfx_collision_mask_release),
+    TARN_LATER(gfx_collision_mask_size), TARN_LATER(gfx_collision_mask_test),
+    // bitmap regions
+    TARN_LATER(gfx_bitmap_save_region), TARN_LATER(gfx_bitmap_find_smallest_region),
+    // projection
+    TARN_LATER(gfx_perspective_planes),
+    // input
+    TARN_LATER(input_reset), TARN_LATER(input_enable), TARN_LATER(kbd_struck), TARN_LATER(kbd_repeat),
+    TARN_LATER(kbd_down), TARN_LATER(kbd_chars), TARN_LATER(mouse_hardware_cursor),
+    // timer
+    TARN_FN(timer_catchup), TARN_FN(timer_time), TARN_FN(timer_systime), TARN_FN(timer_fps),
+    // files
+    TARN_FN(file_add_source), TARN_FN(file_load_lua), TARN_LATER(file_load_table), TARN_LATER(file_load),
+    TARN_LATER(file_save), TARN_LATER(file_remove), TARN_LATER(file_rename), TARN_LATER(file_exists),
+    TARN_LATER(file_search), TARN_LATER(file_create_directory), TARN_LATER(file_remove_directory),
+    TARN_LATER(file_load_strings),
+    // application
+    TARN_FN(app_active), TARN_FN(sys_exit),
+    // sound
+    TARN_LATER(snd_load), TARN_LATER(snd_play_sound), TARN_LATER(snd_stop_sound), TARN_LATER(snd_is_sound_playing),
+    TARN_LATER(snd_play_music), TARN_LATER(snd_stop_music), TARN_LATER(snd_sound_volume),
+    TARN_LATER(snd_music_volume),
+    // network
+    TARN_LATER(net_open_web), TARN_LATER(net_get), TARN_LATER(net_post_begin), TARN_LATER(net_post_value),
+    TARN_LATER(net_post_end), TARN_LATER(net_status), TARN_LATER(net_output), TARN_LATER(net_release),
+    // messages
+    TARN_FN(log), TARN_FN(print), TARN_FN(msg),
+};
+
+#undef TARN_FN
+#undef TARN_LATER
+
+void SetField(lua_State* L, const char* key, const std::string& value) {
+  lua_pushstring(L, value.c_str());
+  lua_setfield(L, -2, key);
+}
+
+void SetField(lua_State* L, const char* key, double value) {
+  lua_pushnumber(L, value);
+  lua_setfield(L, -2, key);
+}
+
+}  // namespace
+
+std::vector<ScriptFunctionInfo> ScriptFunctionList() {
+  std::vector<ScriptFunctionInfo> list;
+  for (const Entry& entry : kFunctions) list.push_back({entry.name, entry.function != nullptr});
+  return list;
+}
+
+void RegisterScriptApi(lua_State* L) {
+  for (const Entry& entry : kFunctions) {
+    if (!entry.function) continue;
+    lua_pushcfunction(L, entry.function);
+    lua_setglobal(L, entry.name);
+  }
+  lua_newtable(L);
+  lua_setglobal(L, "mouse");
+  lua_pushboolean(L, Cfg().dev_mode);
+  lua_setglobal(L, "dev_mode");
+
+  Application& app = App();
+  std::string date;
+  int build = ReadVersion(&date);
+  lua_newtable(L);
+  SetField(L, "build_version", kEngineVersion);
+  SetField(L, "build_date", kEngineBuildDate);
+  SetField(L, "app_build", static_cast<double>(build));
+  SetField(L, "app_date", date);
+  SetField(L, "platform", kPlatformName);
+  SetField(L, "project_code", app.projectCode);
+  SetField(L, "language", app.language);
+  SetField(L, "app_name", FileSystem::Instance().AppName());
+  lua_setglobal(L, "tarn");
+}
+
+void RefreshTarnStatistics(lua_State* L, double texturesCount, double texturesBytes, double polysCount,
+                           double polysSize) {
+  lua_getglobal(L, "tarn");
+  if (lua_istable(L, -1)) {
+    SetField(L, "allocated_textures_count", texturesCount);
+    SetField(L, "allocated_textures_size", texturesBytes / 1048576.0);
+    SetField(L, "drawn_polys_count", polysCount);
+    SetField(L, "drawn_polys_size", polysSize / 1048576.0);
+  }
+  lua_pop(L, 1);
+}
+
+}  // namespace tarn

@@ -1,0 +1,61 @@
+# Shared helpers for the headless game checks. A check script is run as
+#   check.sh TARN_HEADLESS GAME_DIR
+# and sources this file. Each run gets a fresh profile folder.
+set -u
+HEADLESS="$1"
+GAME="$2"
+WORK="$(mktemp -d)"
+PROFILE="$WORK/profile"
+OUT="$WORK/out.txt"
+FAILURES=0
+trap 'rm -rf "$WORK"' EXIT
+mkdir -p "$PROFILE"
+
+# run_game [runner options...] : runs the game, output in $OUT, status in $STATUS.
+run_game() {
+  STATUS=0
+  "$HEADLESS" --game "$GAME" --profile "$PROFILE" "$@" >"$OUT" 2>"$WORK/stderr.txt" || STATUS=$?
+  # Engine source lines in error reports vary with the code: compare without them.
+  sed -i -E 's/(\.cpp):[0-9]+>/\1:LINE>/' "$OUT"
+}
+
+fail() {
+  echo "FAIL: $*"
+  FAILURES=$((FAILURES + 1))
+}
+
+# Lines of the output whose text (after the level) is exactly $1.
+has_line() { grep -qxF -- "$1" "$OUT"; }
+
+expect_line() { has_line "$1" || fail "missing line: $1"; }
+expect_no_line() { ! has_line "$1" || fail "unexpected line: $1"; }
+expect_status() { [ "$STATUS" -eq "$1" ] || fail "exit status $STATUS, expected $1"; }
+expect_count() {
+  local n
+  n=$(grep -cxF -- "$1" "$OUT" || true)
+  [ "$n" -eq "$2" ] || fail "line '$1' seen $n times, expected $2"
+}
+# The given lines occur in this order (each after the previous one).
+expect_order() {
+  local from=0 line n
+  for line in "$@"; do
+    n=$(awk -v start="$from" -v want="$line" 'NR > start && $0 == want { print NR; exit }' "$OUT")
+    if [ -z "$n" ]; then
+      fail "line not found in order after line $from: $line"
+      return
+    fi
+    from=$n
+  done
+}
+# The output, for a failing check to show.
+finish() {
+  if [ "$FAILURES" -gt 0 ]; then
+    echo "---- output of the last run ----"
+    cat "$OUT"
+    echo "---- stderr ----"
+    head -50 "$WORK/stderr.txt"
+    exit 1
+  fi
+  echo "ok"
+  exit 0
+}

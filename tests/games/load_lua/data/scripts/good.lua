@@ -1,0 +1,1 @@
+good_value = 42

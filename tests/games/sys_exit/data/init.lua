@@ -1,0 +1,10 @@
+local frames = 0
+function boot() end
+function init() end
+function update(dt)
+  frames = frames + 1
+  log("update " .. frames)
+  if frames == 2 then sys_exit() log("after sys_exit") end
+end
+function render() log("render " .. frames) end
+function destroy() log("destroy") end

@@ -1,0 +1,89 @@
+#include "app/console.h"
+#include "app/settings.h"
+#include "diag/error.h"
+#include "diag/log.h"
+#include "resources/filesystem.h"
+#include "test_support.h"
+
+namespace tarn {
+namespace {
+
+class LogTest : public testing::EngineTest {
+ protected:
+  std::vector<std::pair<int, std::string>> Lines() {
+    std::vector<std::pair<int, std::string>> lines;
+    const LineRing& ring = Console::Instance().Lines();
+    for (int i = ring.Count() - 1; i >= 0; --i) {
+      std::string text;
+      int level = 0;
+      ring.Get(i, text, level);
+      lines.emplace_back(level, text);
+    }
+    return lines;
+  }
+};
+
+TEST_F(LogTest, LineFeedIsAppendedOnlyWhenMissing) {
+  EXPECT_EQ("", FinishLogText(""));
+  EXPECT_EQ("a\n", FinishLogText("a"));
+  EXPECT_EQ("a\n", FinishLogText("a\n"));
+}
+
+TEST_F(LogTest, OneSeparatorBeforeTheFirstError) {
+  Cfg().dev_mode = true;
+  LogInfo("starting %d", 1);
+  LogError("first %s", "error");
+  FatalError("second error with 100%% and %s", "a%sfile");
+  FatalError(nullptr);
+  using L = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ((L{{3, "starting 1"},
+               {2, "ERROR ------------------------------------------------"},
+               {2, "first error"},
+               {2, "second error with 100% and a%sfile"}}),
+            Lines());
+}
+
+TEST_F(LogTest, FatalErrorThrowsOutsideDeveloperMode) {
+  EXPECT_THROW(FatalError("stop"), Exception);
+  EXPECT_EQ(Console::kErrorView, Console::Instance().Mode());
+  EXPECT_NO_THROW(FatalError(nullptr));
+  try {
+    ThrowError("Parcon Error: Maximum allowed depth for file includes is %d!", 5);
+    FAIL() << "ThrowError returned";
+  } catch (const Exception& e) {
+    EXPECT_STREQ("Parcon Error: Maximum allowed depth for file includes is 5!", e.Message());
+  }
+  Exception longOne(std::string(400, 'x'));
+  EXPECT_EQ(254u, std::string(longOne.Message()).size());
+}
+
+TEST_F(LogTest, FileSinkOnlyWithCreateLog) {
+  FileSystem& fs = FileSystem::Instance();
+  fs.FinishSetup();
+  const std::string path = fs.WriteFolder() + "log.txt";
+  LogInfo("not written");
+  EXPECT_EQ("", testing::ReadFile(path));
+  Cfg().create_log = true;
+  LogInfo("first");
+  LogWarning("second\n");
+  LogWrite(kLevelInfo, "");
+  EXPECT_EQ("first\nsecond\n", testing::ReadFile(path));
+  ResetLog();
+  EXPECT_EQ("", testing::ReadFile(path)) << "each run starts a fresh file";
+  Cfg().create_log = false;
+  std::string other = fs.WriteFolder() + "log.txt";
+  FILE* f = fopen(other.c_str(), "w");
+  fputs("old", f);
+  fclose(f);
+  ResetLog();
+  EXPECT_EQ("old", testing::ReadFile(other)) << "without create_log the old file stays";
+}
+
+TEST_F(LogTest, LongMessagesAreNotCut) {
+  std::string big(10000, 'z');
+  LogInfo("%s", big.c_str());
+  EXPECT_EQ(10000u, Lines().back().second.size());
+}
+
+}  // namespace
+}  // namespace tarn

@@ -1,0 +1,36 @@
+// Shared fixtures for the unit tests: a temporary folder, a headless platform
+// and engine singletons reset to the state of a fresh process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarn::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  // Writes a file below the folder, creating its folders.
+  std::string Write(const std::string& relative, const std::string& contents) const;
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+
+// Installs a headless platform whose profile folder is a temporary folder, and
+// resets the file system, the console and the settings.
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  TempDir profile_;
+  TempDir game_;
+  std::string oldDir_;
+};
+
+}  // namespace tarn::testing
