@@ -39,7 +39,7 @@ expect_count() {
 expect_order() {
   local from=0 line n
   for line in "$@"; do
-    n=$(awk -v start="$from" -v want="$line" 'NR > start && $0 == want { print NR; exit }' "$OUT")
+    n=$(WANT="$line" awk -v start="$from" 'NR > start && $0 == ENVIRON["WANT"] { print NR; exit }' "$OUT")
     if [ -z "$n" ]; then
       fail "line not found in order after line $from: $line"
       return

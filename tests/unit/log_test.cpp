@@ -2,6 +2,7 @@
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"
+#include "platform/headless/headless_platform.h"
 #include "resources/filesystem.h"
 #include "test_support.h"
 
@@ -80,9 +81,29 @@ TEST_F(LogTest, FileSinkOnlyWithCreateLog) {
 }
 
 TEST_F(LogTest, LongMessagesAreNotCut) {
+  FileSystem& fs = FileSystem::Instance();
+  fs.FinishSetup();
+  Cfg().create_log = true;
   std::string big(10000, 'z');
   LogInfo("%s", big.c_str());
-  EXPECT_EQ(10000u, Lines().back().second.size());
+  EXPECT_EQ(big + "\n", testing::ReadFile(fs.WriteFolder() + "log.txt"));
+  EXPECT_EQ(199u, Lines().back().second.size()) << "the console keeps its own line length";
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+TEST(InstanceLock, SecondHolderIsRefused) {
+  testing::TempDir dir;
+  HeadlessOptions options;
+  HeadlessPlatform platform(options, stderr);
+  std::string file = dir.path() + "/.game.lock";
+  EXPECT_TRUE(platform.AcquireInstanceLock(file));
+  EXPECT_FALSE(platform.AcquireInstanceLock(file)) << "a second copy must not start";
+  EXPECT_TRUE(platform.AcquireInstanceLock(dir.path() + "/.other.lock"));
 }
 
 }  // namespace
