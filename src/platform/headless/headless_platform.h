@@ -48,6 +48,8 @@ class HeadlessPlatform : public Platform {
   void Sleep(int milliseconds) override;
 
   std::string ProfileFolder() override;
+  // The runner's standard output already carries every console line.
+  void DebugOutput(const std::string&) override {}
 
   int PassesDone() const { return passesDone_; }
   const std::string& Title() const { return title_; }
