@@ -14,4 +14,9 @@ expect_count "2	ERROR ------------------------------------------------" 1
 expect_no_line "3	render 2"
 expect_no_line "3	update 3"
 grep -q "^3	Crash reporter" "$OUT" && fail "crash reporter started in developer mode"
+
+# Closing the window while the error view shows still shuts down normally.
+run_game --frames 100 --events "$GAME/events.txt"
+expect_status 0
+expect_count "3	destroy" 1
 finish
