@@ -12,6 +12,8 @@
 
 #include "app/app.h"
 #include "app/console.h"
+#include "graphics/png_file.h"
+#include "script/input.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
@@ -24,7 +26,18 @@ const char* kUsage =
     "  --events FILE    scripted input, one \"<pass> <event> [args]\" a line\n"
     "  --answer WORD    answer to the next message box (repeatable)\n"
     "  --profile DIR    the user profile folder\n"
-    "  --screen WxH     the screen size (default 1920x1080)\n";
+    "  --screen WxH     the screen size (default 1920x1080)\n"
+    "  --shot N:FILE    after pass N has presented, save the window's image as PNG\n";
+
+// The folder the runner was started in (relative paths of options are read
+// against it, before the runner enters the game's folder).
+std::string OriginalDir() {
+  static const std::string dir = [] {
+    char here[4096];
+    return std::string(getcwd(here, sizeof here) ? here : ".");
+  }();
+  return dir;
+}
 
 int Fail(const std::string& message) {
   fprintf(stderr, "tarn-headless: %s\n%s", message.c_str(), kUsage);
@@ -71,6 +84,14 @@ int main(int argc, char** argv) {
       options.answers.push_back(value);
     } else if (arg == "--profile") {
       options.profile = value;
+    } else if (arg == "--shot") {
+      size_t colon = value.find(':');
+      int pass = 0;
+      if (colon == std::string::npos || !ParseInt(value.substr(0, colon), pass) || colon + 1 >= value.size())
+        return Fail("bad --shot " + value);
+      std::string file = value.substr(colon + 1);
+      if (file[0] != '/') file = OriginalDir() + "/" + file;
+      options.shots.emplace(pass, file);
     } else if (arg == "--screen") {
       size_t x = value.find('x');
       if (x == std::string::npos || !ParseInt(value.substr(0, x), options.screenWidth) ||
@@ -89,14 +110,18 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
     events = text.str();
   }
-  if (!options.profile.empty() && options.profile[0] != '/') {
-    char here[4096];
-    if (!getcwd(here, sizeof here)) return Fail("cannot read the current folder");
-    options.profile = std::string(here) + "/" + options.profile;
-  }
+  if (!options.profile.empty() && options.profile[0] != '/') options.profile = OriginalDir() + "/" + options.profile;
   if (!game.empty() && chdir(game.c_str()) != 0) return Fail("cannot enter game folder " + game);
 
   auto platform = std::make_unique<tarn::HeadlessPlatform>(options);
+  platform->SetKeyNames([](const std::string& name) { return tarn::KeyCode(name.c_str()); });
+  platform->SetImageSaver([](const std::string& path, const uint8_t* bgra, int width, int height) {
+    tarn::gfx::PixelImage image;
+    image.width = width;
+    image.height = height;
+    image.bgra.assign(bgra, bgra + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return tarn::gfx::WritePngFile(path, image);
+  });
   std::string error;
   if (!platform->LoadEvents(events, error)) return Fail(eventsFile + ": " + error);
   tarn::HeadlessPlatform* headless = platform.get();
@@ -110,6 +135,7 @@ int main(int argc, char** argv) {
   argvEngine.push_back(nullptr);
   tarn::EngineMain(static_cast<int>(engineArgs.size()), argvEngine.data());
   tarn::Console::Instance().SetLineListener(nullptr);
+  int failedShots = headless->FinishShots();
   tarn::Platform::Install(nullptr);
-  return 0;
+  return failedShots > 0 ? 3 : 0;
 }

@@ -14,6 +14,11 @@
 #include "diag/crash.h"
 #include "diag/error.h"
 #include "diag/log.h"
+#include "graphics/render.h"
+#include "graphics/render_target.h"
+#include "graphics/sprite.h"
+#include "graphics/texture.h"
+#include "script/input.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
 #include "script/lua.h"
@@ -26,6 +31,9 @@ constexpr const char* kHistoryFile = "console_history.txt";
 constexpr double kMaxFrameTime = 0.1;
 constexpr int kInactiveSleepMs = 50;
 constexpr int kRecreateRetryMs = 200;
+constexpr int kVkEnter = 13;
+constexpr int kVkAlt = 18;
+constexpr int kVkF8 = 119;
 
 bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
 
@@ -58,6 +66,7 @@ void Application::Run() {
         Message message;
         if (platform.PeekMessage(message)) {
           if (message.type == MsgType::Quit) throw ExceptionQuit();
+          platform.TrackInput(message);
           WindowProc(message);
         } else {
           Tick();
@@ -98,10 +107,29 @@ bool Application::Init() {
 }
 
 void Application::CreateMainWindow() {
-  LogInfo("CreateMainWindow");
   Display& display = GetDisplay();
-  hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);
-  if (!hasWindow) FatalError("%s", fatal_text::kCannotCreateAppWindow);
+  gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  for (int pass = 0; pass < 2; ++pass) {
+    LogInfo("CreateMainWindow");
+    hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);
+    if (!hasWindow) {
+      FatalError("%s", fatal_text::kCannotCreateAppWindow);
+      return;
+    }
+    if (!Cfg().opengl &&
+        !device.InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth, display.clientHeight, bit16)) {
+      FatalError("%s", fatal_text::kCannotInitDirectX);
+      return;
+    }
+    if (!display.useMainRenderTarget || gfx::CreateMainRenderTarget(display.gameWidth, display.gameHeight)) break;
+    // No main render target: start again without one.
+    device.CloseDevice();
+    Platform::Get().DestroyWindow();
+    Cfg().renderTargetInFullScreen = false;
+    Cfg().renderTargetInWindow = false;
+  }
+  device.SetCullMode(gfx::kCullNone);
+  AttachMouse();
 }
 
 void Application::RecreateDisplay(bool& giveUp) {
@@ -112,6 +140,8 @@ void Application::RecreateDisplay(bool& giveUp) {
   // Under the default renderer a lost device is made again on the same
   // window; everything else rebuilds the window.
   bool rebuild = !(recreateOnActivateApp && !Cfg().opengl);
+  gfx::TextureManager::Instance().ReleaseDeviceObjects();
+  gfx::RenderDevice::Instance().CloseDevice();
   if (rebuild) Platform::Get().DestroyWindow();
   recreateOnActivateApp = false;
   if (toggleFullScreen) {
@@ -119,7 +149,18 @@ void Application::RecreateDisplay(bool& giveUp) {
     toggleFullScreen = false;
   }
   frameRan = false;
-  if (rebuild) CreateMainWindow();
+  if (rebuild) {
+    CreateMainWindow();
+  } else {
+    const Display& display = GetDisplay();
+    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth,
+                                                  display.clientHeight, bit16)) {
+      recreateOnActivateApp = true;
+      giveUp = true;
+      return;
+    }
+  }
+  gfx::TextureManager::Instance().RestoreDeviceObjects();
   ScriptRecreate();
   FrameTimer::Instance().Reset();
 }
@@ -131,10 +172,12 @@ void Application::Tick() {
   if (foreground != wasActive) {
     wasActive = foreground;
     if (foreground) timer.Reset();
+    ResetMouse();
+    ClearKeyboard();
   }
   if (!foreground) {
     platform.Sleep(kInactiveSleepMs);
-    if (!recreateOnActivateApp && frameRan) Render();
+    if (!recreateOnActivateApp && frameRan) DrawFrame(false);
     return;
   }
   if (toggleFullScreen || recreateOnActivateApp) {
@@ -155,25 +198,65 @@ void Application::Tick() {
   if (dt <= 0) return;
   frameRan = true;
   ++frameCount;
+  PollMouse();
+  PollKeyboard();
+  FillMouseTable();
   Update(static_cast<float>(dt));
   if (quit || recreateOnActivateApp) return;
-  Render();
+  DrawFrame(true);
+}
+
+void Application::DrawFrame(bool collect) {
+  gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  device.ClearFrame();
+  if (device.BeginFrame()) {
+    Render();
+    device.EndFrame();
+  }
+  if (collect) gfx::TextureManager::Instance().CollectUnreferenced();
+  device.Present();
 }
 
 void Application::Update(float dt) {
   if (ErrorView()) return;
-  if (Cfg().dev_mode && Console::Instance().Mode() == Console::kOpen) return;
+  if (Cfg().dev_mode) {
+    if (!Console::Instance().HandleKeys()) return;
+    if (IsDown(kVkAlt) && IsStruck(kVkF8)) toggleFullScreen = true;
+  }
+  if (IsDown(kVkAlt) && IsStruck(kVkEnter)) toggleFullScreen = true;
   ScriptUpdate(dt);
 }
 
 void Application::Render() {
   drawnPolysCount = 0;
   drawnPolysSize = 0;
-  if (ErrorView()) return;
-  if (lua_State* L = ScriptState()) {
-    lua_getglobal(L, "render");
-    TARN_CALL_SCRIPT(0, 0, "Application::Render");
-    if (ScriptState()) RefreshTarnStatistics(L, 0, 0, drawnPolysCount, drawnPolysSize);
+  gfx::RenderDevice::Instance().SetBlendMode(1);
+  Console& console = Console::Instance();
+  const Display& display = GetDisplay();
+  if (!ErrorView()) {
+    if (lua_State* L = ScriptState()) {
+      lua_getglobal(L, "render");
+      TARN_CALL_SCRIPT(0, 0, "Application::Render");
+      gfx::TextureManager& textures = gfx::TextureManager::Instance();
+      if (ScriptState())
+        RefreshTarnStatistics(L, textures.Count(), static_cast<double>(textures.Bytes()), drawnPolysCount,
+                              drawnPolysSize);
+    }
+    if (console.Mode() == Console::kOpen) {
+      gfx::Tint black;
+      black.set = true;
+      black.r = black.g = black.b = 0;
+      gfx::DrawBox(0, 0, 0, static_cast<float>(display.clientWidth), static_cast<float>(display.clientHeight), black,
+                   0, 0.65f, 1);
+    }
+    if (Cfg().dev_mode) console.Draw();
+  } else if (Cfg().dev_mode) {
+    gfx::Tint black;
+    black.set = true;
+    black.r = black.g = black.b = 0;
+    gfx::DrawBox(0, 0, 0, static_cast<float>(display.gameWidth), static_cast<float>(display.gameHeight), black, 0,
+                 1, 1);
+    console.Draw();
   }
 }
 
@@ -188,6 +271,9 @@ void Application::Shutdown() {
     failure = std::current_exception();
   }
   CloseScriptHost();
+  gfx::ReleaseMainRenderTarget();
+  gfx::TextureManager::Instance().ReleaseAllTextures(!ErrorView());
+  gfx::RenderDevice::Instance().CloseDevice();
   Console::Instance().SaveHistory(kHistoryFile, false);
   if (failure) std::rethrow_exception(failure);
 }

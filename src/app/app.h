@@ -23,6 +23,8 @@ class Application {
   void Render();
   void CreateMainWindow();
   void Shutdown();
+  // Clears, draws (Render between begin and end of the frame) and presents.
+  void DrawFrame(bool collectTextures);
 
   // Ends the run from the window procedure's close handling.
   void RecreateDisplay(bool& giveUp);

@@ -51,6 +51,12 @@ class Console {
   bool Executing() const { return executing_; }
   void SetExecuting(bool executing) { executing_ = executing; }
 
+  // The console's keys (developer mode); true when the console is closed
+  // afterwards, so the game may update.
+  bool HandleKeys();
+  void Draw();
+  const std::string& Input() const { return input_; }
+
   bool LoadHistory(const std::string& file, bool report);
   bool SaveHistory(const std::string& file, bool report);
   void Clear(bool alsoHistory);
@@ -69,6 +75,8 @@ class Console {
 
  private:
   void Store(const std::string& piece, int level);
+  void EditInput();
+  void RunLine(const std::string& line);
 
   LineRing lines_;
   LineRing overlay_;

@@ -4,8 +4,12 @@
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"
+#include "graphics/render.h"
 #include "resources/filesystem.h"
+#include "script/input.h"
 #include "script/lua.h"
+
+#include <cmath>
 
 namespace tarn {
 
@@ -13,6 +17,20 @@ namespace {
 constexpr int kVkAlt = 18;
 constexpr int kVkF10 = 121;
 const char* TrueFalse(bool value) { return value ? "true" : "false"; }
+
+// The OpenGL context and the render device on it.
+bool InitOpenGLWindow(int width, int height) {
+  Platform& platform = Platform::Get();
+  if (!platform.CreateGLContext(App().bit16)) {
+    FatalError("OpenGL error: Can't Create A GL Rendering Context.");
+    return false;
+  }
+  if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateOpenGLBackend(), width, height, App().bit16)) {
+    platform.DestroyGLContext();
+    return false;
+  }
+  return true;
+}
 }  // namespace
 
 Display& GetDisplay() {
@@ -38,12 +56,17 @@ bool CreateAppWindow(int width, int height, bool fullScreen) {
   } else {
     display.useMainRenderTarget = Cfg().renderTargetInWindow;
   }
+  request.showCursor = App().hardwareCursor;
   if (!platform.CreateWindow(request)) {
     FatalError("%s", fatal_text::kCreateWindow);
     return false;
   }
   display.fullScreenWindow = fullScreen;
   platform.ClientSize(display.clientWidth, display.clientHeight);
+  if (Cfg().opengl && !InitOpenGLWindow(display.clientWidth, display.clientHeight)) {
+    FatalError("%s", fatal_text::kInitOpenGLWindow);
+    return false;
+  }
   LogInfo("CreateAppWindow done - width=%d height=%d fullScreen=%s", request.width, request.height,
           TrueFalse(fullScreen));
   return true;
@@ -79,7 +102,35 @@ void WindowProc(const Message& message) {
     default:
       break;
   }
-  // Keyboard and mouse messages reach the input state here once it exists.
+  OnMouseMessage(message);
+}
+
+void ShownImageRect(bool aspect, float& x, float& y, float& width, float& height) {
+  const Display& display = GetDisplay();
+  float cw = static_cast<float>(display.clientWidth), ch = static_cast<float>(display.clientHeight);
+  float ga = static_cast<float>(display.gameWidth) / static_cast<float>(display.gameHeight);
+  float wa = cw / ch;
+  x = y = 0;
+  width = cw;
+  height = ch;
+  if (aspect && std::abs(wa - ga) > 0.001f) {
+    if (wa > ga) {
+      height = ch;
+      width = ga * ch;
+    } else {
+      width = cw;
+      height = cw / ga;
+    }
+    x = (cw - width) * 0.5f;
+    y = (ch - height) * 0.5f;
+  }
+}
+
+void SetHardwareCursor(bool show) {
+  Application& app = App();
+  if (app.hardwareCursor == show) return;
+  app.hardwareCursor = show;
+  Platform::Get().ShowCursor(show);
 }
 
 }  // namespace tarn

@@ -26,4 +26,10 @@ bool CreateAppWindow(int width, int height, bool fullScreen);
 // Handles one window message.
 void WindowProc(const Message& message);
 
+// Where the game image lies in the client area.
+void ShownImageRect(bool aspect, float& x, float& y, float& width, float& height);
+
+// Shows the system arrow over the window, or no cursor.
+void SetHardwareCursor(bool show);
+
 }  // namespace tarn

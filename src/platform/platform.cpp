@@ -5,7 +5,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/hostfs.h"
@@ -53,6 +55,73 @@ bool Platform::SetPriorityClass(int priorityClass) {
   if (setpriority(PRIO_PROCESS, 0, nice) == 0) return true;
   // Raising priority needs privileges; keeping the current one is a failure.
   return false;
+}
+
+void Platform::TrackInput(const Message& message) {
+  switch (message.type) {
+    case MsgType::KeyDown:
+    case MsgType::SysKeyDown:
+      if (message.param >= 0 && message.param < 256) keyDown_[message.param] = true;
+      break;
+    case MsgType::KeyUp:
+      if (message.param >= 0 && message.param < 256) keyDown_[message.param] = false;
+      break;
+    case MsgType::MouseDown:
+    case MsgType::MouseUp:
+      if (message.param >= 0 && message.param < 3) buttonDown_[message.param] = message.type == MsgType::MouseDown;
+      break;
+    case MsgType::MouseMove:
+      cursorX_ = message.x;
+      cursorY_ = message.y;
+      break;
+    case MsgType::ActivateApp:
+      if (message.param == 0) {
+        std::fill(std::begin(keyDown_), std::end(keyDown_), false);
+        std::fill(std::begin(buttonDown_), std::end(buttonDown_), false);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+bool Platform::KeyIsDown(int virtualKey) const {
+  return virtualKey >= 0 && virtualKey < 256 && keyDown_[virtualKey];
+}
+
+bool Platform::ButtonIsDown(int button) const { return button >= 0 && button < 3 && buttonDown_[button]; }
+
+bool Platform::CursorOverClient() const {
+  int width = 0, height = 0;
+  ClientSize(width, height);
+  return cursorX_ >= 0 && cursorY_ >= 0 && cursorX_ <= width && cursorY_ <= height;
+}
+
+int Platform::KeyCharacter(int vk, bool shift) const {
+  // The US keyboard layout.
+  if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk - 'A' + 'a';
+  if (vk >= '0' && vk <= '9') return shift ? ")!@#$%^&*("[vk - '0'] : vk;
+  if (vk >= 96 && vk <= 105) return '0' + (vk - 96);
+  switch (vk) {
+    case 32: return ' ';
+    case 106: return '*';
+    case 107: return '+';
+    case 109: return '-';
+    case 110: return '.';
+    case 111: return '/';
+    case 186: return shift ? ':' : ';';
+    case 187: return shift ? '+' : '=';
+    case 188: return shift ? '<' : ',';
+    case 189: return shift ? '_' : '-';
+    case 190: return shift ? '>' : '.';
+    case 191: return shift ? '?' : '/';
+    case 192: return shift ? '~' : '`';
+    case 219: return shift ? '{' : '[';
+    case 220: return shift ? '|' : '\\';
+    case 221: return shift ? '}' : ']';
+    case 222: return shift ? '"' : '\'';
+    default: return 0;
+  }
 }
 
 int BoxButtonCount(BoxButtons buttons) {

@@ -58,9 +58,16 @@ struct WindowRequest {
   int height = 600;
   bool fullScreen = false;
   bool openGL = false;
+  bool showCursor = true;
 };
 
 class Platform {
+ protected:
+  bool keyDown_[256] = {};
+  bool buttonDown_[3] = {};
+  int cursorX_ = 0;
+  int cursorY_ = 0;
+
  public:
   virtual ~Platform() = default;
 
@@ -76,6 +83,7 @@ class Platform {
   virtual void ClientSize(int& width, int& height) const = 0;
   virtual void ScreenSize(int& width, int& height) const = 0;
   virtual void SetTitle(const std::string& title) = 0;
+  virtual void ShowCursor(bool show) { (void)show; }
 
   // Messages: takes one pending message without waiting; false when none waits.
   virtual bool PeekMessage(Message& out) = 0;
@@ -103,6 +111,40 @@ class Platform {
 
   // Sets the process priority class (32 normal, 64 idle, 128 high).
   bool SetPriorityClass(int priorityClass);
+
+  // Input state as of the messages taken so far (the run loop reports each
+  // message here): which keys (virtual-key codes) and mouse buttons are down.
+  void TrackInput(const Message& message);
+  bool KeyIsDown(int virtualKey) const;
+  bool ButtonIsDown(int button) const;  // 0 left, 1 right, 2 middle
+  // The cursor lies over the window's client area.
+  virtual bool CursorOverClient() const;
+  // The character a key types with the given Shift state on the host's
+  // keyboard layout; 0 for keys that type none.
+  virtual int KeyCharacter(int virtualKey, bool shift) const;
+
+  // Presenting a frame drawn by the software renderer: 32-bit B, G, R, A
+  // pixels, rows top-down, 'width' pixels a row.
+  virtual void PresentPixels(const uint8_t* bgra, int width, int height) {
+    (void)bgra, (void)width, (void)height;
+  }
+
+  // OpenGL on the window (created with WindowRequest::openGL): a
+  // compatibility context with double buffering and a 16-bit depth buffer.
+  virtual bool CreateGLContext(bool bit16) {
+    (void)bit16;
+    return false;
+  }
+  virtual void DestroyGLContext() {}
+  virtual void SwapGL() {}
+  virtual void* GLProcAddress(const char* name) {
+    (void)name;
+    return nullptr;
+  }
+  virtual bool SetGLSwapInterval(int interval) {
+    (void)interval;
+    return false;
+  }
 };
 
 }  // namespace tarn

@@ -6,6 +6,31 @@
 
 namespace tarn::api {
 
+// Display (app/display_api.cpp).
+int gfx_resolution(lua_State* L);
+int gfx_current_mode(lua_State* L);
+int gfx_full_screen(lua_State* L);
+int gfx_aspect_ratio_correction(lua_State* L);
+
+// Input (script/input_api.cpp).
+int kbd_struck(lua_State* L);
+int kbd_repeat(lua_State* L);
+int kbd_down(lua_State* L);
+int kbd_chars(lua_State* L);
+int input_reset(lua_State* L);
+int input_enable(lua_State* L);
+int mouse_hardware_cursor(lua_State* L);
+
+// Render states (graphics/render_state_api.cpp).
+int gfx_blending(lua_State* L);
+int gfx_blending_src_dest(lua_State* L);
+int gfx_alpha_test(lua_State* L);
+int gfx_cull(lua_State* L);
+
+// Drawing (graphics/draw_api.cpp).
+int gfx_render_box(lua_State* L);
+int gfx_perspective_planes(lua_State* L);
+
 // Colour (script/colour_api.cpp).
 int gfx_color(lua_State* L);
 

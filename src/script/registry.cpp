@@ -22,7 +22,7 @@ struct Entry {
 // Every engine function, in registration order.
 const Entry kFunctions[] = {
     // display
-    TARN_LATER(gfx_aspect_ratio_correction), TARN_LATER(gfx_resolution),
+    TARN_FN(gfx_aspect_ratio_correction), TARN_FN(gfx_resolution),
     // colour
     TARN_FN(gfx_color),
     // text
@@ -34,12 +34,12 @@ const Entry kFunctions[] = {
     // render target
     TARN_LATER(gfx_render_target),
     // drawing
-    TARN_LATER(gfx_render_sprite), TARN_LATER(gfx_render_sprite_by_vertex_table), TARN_LATER(gfx_render_box),
+    TARN_LATER(gfx_render_sprite), TARN_LATER(gfx_render_sprite_by_vertex_table), TARN_FN(gfx_render_box),
     TARN_LATER(gfx_sprite_params), TARN_LATER(gfx_crop_sprite),
     // render state
-    TARN_LATER(gfx_blending), TARN_LATER(gfx_blending_src_dest), TARN_LATER(gfx_alpha_test), TARN_LATER(gfx_cull),
+    TARN_FN(gfx_blending), TARN_FN(gfx_blending_src_dest), TARN_FN(gfx_alpha_test), TARN_FN(gfx_cull),
     // display
-    TARN_LATER(gfx_current_mode), TARN_LATER(gfx_full_screen),
+    TARN_FN(gfx_current_mode), TARN_FN(gfx_full_screen),
     // screenshot
     TARN_LATER(gfx_screenshot),
     // particles
@@ -52,10 +52,10 @@ const Entry kFunctions[] = {
     // bitmap regions
     TARN_LATER(gfx_bitmap_save_region), TARN_LATER(gfx_bitmap_find_smallest_region),
     // projection
-    TARN_LATER(gfx_perspective_planes),
+    TARN_FN(gfx_perspective_planes),
     // input
-    TARN_LATER(input_reset), TARN_LATER(input_enable), TARN_LATER(kbd_struck), TARN_LATER(kbd_repeat),
-    TARN_LATER(kbd_down), TARN_LATER(kbd_chars), TARN_LATER(mouse_hardware_cursor),
+    TARN_FN(input_reset), TARN_FN(input_enable), TARN_FN(kbd_struck), TARN_FN(kbd_repeat),
+    TARN_FN(kbd_down), TARN_FN(kbd_chars), TARN_FN(mouse_hardware_cursor),
     // timer
     TARN_FN(timer_catchup), TARN_FN(timer_time), TARN_FN(timer_systime), TARN_FN(timer_fps),
     // files

@@ -4,6 +4,8 @@
 set -u
 HEADLESS="$1"
 GAME="$2"
+IMGCMP="${3:-}"
+GOLDEN="${4:-}"
 WORK="$(mktemp -d)"
 PROFILE="$WORK/profile"
 OUT="$WORK/out.txt"
@@ -22,6 +24,21 @@ run_game() {
 fail() {
   echo "FAIL: $*"
   FAILURES=$((FAILURES + 1))
+}
+
+# expect_image SHOT GOLDEN_NAME [TOLERANCE]: the image a run saved with
+# --shot equals tests/golden/GOLDEN_NAME.png. With TARN_UPDATE_GOLDENS=1 the
+# golden is written instead (look at it before committing it).
+expect_image() {
+  local shot="$1" golden="$GOLDEN/$2.png"
+  if [ "${TARN_UPDATE_GOLDENS:-0}" = 1 ]; then
+    cp "$shot" "$golden"
+    echo "updated $golden"
+    return
+  fi
+  [ -f "$shot" ] || { fail "no image $shot"; return; }
+  [ -f "$golden" ] || { fail "no golden image $golden"; return; }
+  "$IMGCMP" "$shot" "$golden" "${3:-0}" || fail "image differs from $golden"
 }
 
 # Lines of the output whose text (after the level) is exactly $1.

@@ -33,6 +33,40 @@ HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options, FILE* out)
   answers_.assign(options.answers.begin(), options.answers.end());
 }
 
+HeadlessPlatform::~HeadlessPlatform() { FinishShots(); }
+
+int HeadlessPlatform::FinishShots() {
+  TakeShots(passesDone_);
+  // Passes the run never reached.
+  for (const auto& shot : options_.shots) {
+    fprintf(stderr, "tarn-headless: the run ended before pass %d; no shot %s\n", shot.first, shot.second.c_str());
+    ++failedShots_;
+  }
+  options_.shots.clear();
+  return failedShots_;
+}
+
+void HeadlessPlatform::PresentPixels(const uint8_t* bgra, int width, int height) {
+  frame_.assign(bgra, bgra + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  frameWidth_ = width;
+  frameHeight_ = height;
+}
+
+// Saves the frames of every requested pass up to 'throughPass' that has
+// ended: the image is whatever was presented last.
+void HeadlessPlatform::TakeShots(int throughPass) {
+  auto& shots = options_.shots;
+  while (!shots.empty() && shots.begin()->first <= throughPass) {
+    const std::string& file = shots.begin()->second;
+    if (frame_.empty() || !saver_ || !saver_(file, frame_.data(), frameWidth_, frameHeight_)) {
+      fprintf(stderr, "tarn-headless: could not save the shot of pass %d to %s\n", shots.begin()->first,
+              file.c_str());
+      ++failedShots_;
+    }
+    shots.erase(shots.begin());
+  }
+}
+
 bool HeadlessPlatform::LoadEvents(const std::string& text, std::string& error) {
   std::istringstream lines(text);
   std::string line;
@@ -62,6 +96,13 @@ bool HeadlessPlatform::LoadEvents(const std::string& text, std::string& error) {
     } else if (ok && event == "endsession") {
       messages.push_back({MsgType::QueryEndSession, 0, 0, 0});
       messages.push_back({MsgType::Close, 0, 0, 0});
+    } else if (ok && (event == "keydown" || event == "keyup")) {
+      std::string name;
+      ok = static_cast<bool>(in >> name) && keyCode_;
+      m.param = ok ? keyCode_(name) : 255;
+      ok = ok && m.param != 255;
+      m.type = event == "keydown" ? MsgType::KeyDown : MsgType::KeyUp;
+      messages.push_back(m);
     } else if (ok && event == "mousemove") {
       ok = static_cast<bool>(in >> m.x >> m.y);
       m.type = MsgType::MouseMove;
@@ -114,6 +155,7 @@ bool HeadlessPlatform::PeekMessage(Message& out) {
   if (queue_.empty() && passesDone_ >= options_.frames && !quitPosted_) {
     // The run is over: end it the way closing the window does.
     quitPosted_ = true;
+    TakeShots(passesDone_);
     queue_.push_back({MsgType::Quit, 0, 0, 0});
   }
   if (queue_.empty() && eventsLoadedFor_ <= passesDone_ && passesDone_ < options_.frames) {
@@ -128,7 +170,9 @@ bool HeadlessPlatform::PeekMessage(Message& out) {
     queue_.pop_front();
     return true;
   }
-  // No message: the loop runs a pass now, and virtual time moves on.
+  // No message: the loop runs a pass now, and virtual time moves on. The
+  // pass before it has ended, so its shots are due.
+  TakeShots(passesDone_);
   ++passesDone_;
   clockNs_ += stepNs_;
   return false;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,11 +21,24 @@ struct HeadlessOptions {
   int screenWidth = 1920;
   int screenHeight = 1080;
   std::vector<std::string> answers;  // in the order they are used
+  std::multimap<int, std::string> shots;  // pass -> PNG file
 };
+
+// Saves a B, G, R, A image (rows top-down) to a file; false on failure.
+using ImageSaver = std::function<bool(const std::string& path, const uint8_t* bgra, int width, int height)>;
 
 class HeadlessPlatform : public Platform {
  public:
   explicit HeadlessPlatform(const HeadlessOptions& options, FILE* out = stdout);
+  ~HeadlessPlatform() override;
+
+  // Where --shot images go; without a saver shots are not taken.
+  void SetImageSaver(ImageSaver saver) { saver_ = std::move(saver); }
+  // Takes every shot still due, with the last frame; returns how many shots
+  // could not be taken (no frame presented, or not saved).
+  int FinishShots();
+  // Resolves key names of scripted key events to key codes.
+  void SetKeyNames(std::function<int(const std::string&)> keyCode) { keyCode_ = std::move(keyCode); }
 
   // Reads scripted events, one per line: "<pass> <event> [args]". Passes count
   // from 1. Returns false and sets 'error' on a malformed line.
@@ -41,6 +55,8 @@ class HeadlessPlatform : public Platform {
   void PostMessage(const Message& message) override { queue_.push_back(message); }
 
   BoxAnswer ShowMessageBox(const MessageBoxRequest& request) override;
+
+  void PresentPixels(const uint8_t* bgra, int width, int height) override;
 
   bool PerformanceFrequency(int64_t& ticksPerSecond) override;
   int64_t PerformanceCounter() override { return clockNs_; }
@@ -61,7 +77,15 @@ class HeadlessPlatform : public Platform {
   void Emit(const std::string& tag, const std::vector<std::string>& fields);
 
  private:
+  void TakeShots(int throughPass);
+
   HeadlessOptions options_;
+  ImageSaver saver_;
+  std::function<int(const std::string&)> keyCode_;
+  std::vector<uint8_t> frame_;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  int failedShots_ = 0;
   FILE* out_;
   int64_t clockNs_ = 0;
   int64_t stepNs_;

@@ -55,6 +55,11 @@ bool SdlPlatform::InitVideo() const {
 bool SdlPlatform::CreateWindow(const WindowRequest& request) {
   if (!InitVideo()) return false;
   DestroyWindow();
+  if (request.openGL) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  }
   Uint32 flags = SDL_WINDOW_SHOWN | (request.openGL ? SDL_WINDOW_OPENGL : 0);
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
   if (request.fullScreen) {
@@ -64,11 +69,13 @@ bool SdlPlatform::CreateWindow(const WindowRequest& request) {
   window_ = SDL_CreateWindow(request.title.c_str(), x, y, request.width, request.height, flags);
   if (!window_) return false;
   SDL_RaiseWindow(window_);
+  ShowCursor(request.showCursor);
   SDL_StartTextInput();
   return true;
 }
 
 void SdlPlatform::DestroyWindow() {
+  DestroyGLContext();
   if (!window_) return;
   SDL_StopTextInput();
   SDL_DestroyWindow(window_);
@@ -202,6 +209,50 @@ int64_t SdlPlatform::PerformanceCounter() { return static_cast<int64_t>(SDL_GetP
 uint32_t SdlPlatform::MillisecondClock() { return SDL_GetTicks(); }
 
 void SdlPlatform::Sleep(int milliseconds) { SDL_Delay(static_cast<Uint32>(milliseconds > 0 ? milliseconds : 0)); }
+
+void SdlPlatform::PresentPixels(const uint8_t* bgra, int width, int height) {
+  if (!window_) return;
+  SDL_Surface* target = SDL_GetWindowSurface(window_);
+  if (!target) return;
+  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(bgra), width, height, 32,
+                                                          width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!frame) return;
+  SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+  SDL_BlitSurface(frame, nullptr, target, nullptr);
+  SDL_FreeSurface(frame);
+  SDL_UpdateWindowSurface(window_);
+}
+
+bool SdlPlatform::CreateGLContext(bool bit16) {
+  if (!window_) return false;
+  DestroyGLContext();
+  int bits = bit16 ? 5 : 8;
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, bits);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, bit16 ? 6 : 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, bits);
+  glContext_ = SDL_GL_CreateContext(window_);
+  if (!glContext_) return false;
+  if (SDL_GL_MakeCurrent(window_, glContext_) != 0) {
+    DestroyGLContext();
+    return false;
+  }
+  return true;
+}
+
+void SdlPlatform::DestroyGLContext() {
+  if (!glContext_) return;
+  SDL_GL_MakeCurrent(window_, nullptr);
+  SDL_GL_DeleteContext(glContext_);
+  glContext_ = nullptr;
+}
+
+void SdlPlatform::SwapGL() {
+  if (window_ && glContext_) SDL_GL_SwapWindow(window_);
+}
+
+void* SdlPlatform::GLProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+bool SdlPlatform::SetGLSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
 
 std::string SdlPlatform::ProfileFolder() {
   const char* home = std::getenv("HOME");

@@ -20,6 +20,7 @@ class SdlPlatform : public Platform {
   void ClientSize(int& width, int& height) const override;
   void ScreenSize(int& width, int& height) const override;
   void SetTitle(const std::string& title) override;
+  void ShowCursor(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
   bool PeekMessage(Message& out) override;
   void PostMessage(const Message& message) override { queue_.push_back(message); }
@@ -33,6 +34,14 @@ class SdlPlatform : public Platform {
 
   std::string ProfileFolder() override;
 
+  bool CursorOverClient() const override { return window_ && SDL_GetMouseFocus() == window_; }
+  void PresentPixels(const uint8_t* bgra, int width, int height) override;
+  bool CreateGLContext(bool bit16) override;
+  void DestroyGLContext() override;
+  void SwapGL() override;
+  void* GLProcAddress(const char* name) override;
+  bool SetGLSwapInterval(int interval) override;
+
   SDL_Window* Window() const { return window_; }
 
  private:
@@ -41,6 +50,7 @@ class SdlPlatform : public Platform {
 
   mutable bool videoReady_ = false;
   SDL_Window* window_ = nullptr;
+  SDL_GLContext glContext_ = nullptr;
   std::deque<Message> queue_;
 };
 

@@ -1,0 +1,104 @@
+// The render device: the engine's one drawing interface. Everything drawn is
+// a textured, coloured quad handed to DrawImage; the back end (software or
+// OpenGL) rasterises. This front holds what does not depend on the back end:
+// projections, off-screen rejection, the vertex ring accounting, statistics,
+// state caches and the render states scripts choose.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "graphics/backend.h"
+
+namespace tarn::gfx {
+
+struct Rect {
+  float x = 0, y = 0, width = 0, height = 0;
+};
+
+class RenderDevice {
+ public:
+  static constexpr int kRingVertices = 8192;
+  static constexpr float kNearPlane = 1.0f;
+
+  static RenderDevice& Instance();
+
+  // Device life cycle. 'width'/'height' are the window's client size.
+  bool InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16);
+  void CloseDevice();
+  bool Ready() const { return backend_ != nullptr; }
+  Backend* GetBackend() { return backend_.get(); }
+
+  // The frame.
+  void ClearFrame();
+  bool BeginScene();
+  bool EndScene();
+  bool BeginFrame();
+  void EndFrame();
+  bool Present();
+  bool SceneOpen() const { return sceneOpen_; }
+
+  // Drawing.
+  void DrawImage(Quad& quad, TextureHandle texture, int addressMode);
+  void SetProjection(int width, int height, bool forTarget);
+  void SetTextureAddress(int mode);
+  void UnbindTexture();
+  void ToTargetCentre(float& x, float& y) const;
+  Rect ComputeLetterbox(bool keepAspect) const;
+  void SetPerspectivePlanes(float distance, float farPlane, float& outDistance, float& outFar);
+  float ScreenDistance() const { return screenDistance_; }
+  bool PerspectiveActive() const { return perspectiveActive_; }
+  void SetPerspectiveActive(bool active) { perspectiveActive_ = active; }
+  const float* Projection() const { return projection_; }
+
+  // Debug text (only back ends with the debug font draw anything).
+  void DrawDebugText(float x, float y, const std::string& text, uint32_t argb);
+  int MeasureDebugText(const std::string& text);
+  int DebugFontHeight() const;
+
+  // Render states.
+  void SetBlendMode(int mode);
+  void SetBlendFactors(int src, int dst);
+  void SetBlendOp(int op);
+  void SetColorMask(bool r, bool g, bool b, bool a);
+  void SetAlphaTest(int func, int ref);
+  void SetCullMode(int mode);
+  const RenderStates& States() const { return states_; }
+
+  // Statistics and the ring accounting.
+  int DrawnQuads() const { return drawnQuads_; }
+  int SkippedQuads() const { return skippedQuads_; }
+  int RingPosition() const { return quadCount_; }
+  int RingDiscards() const { return discards_; }
+  TextureHandle BoundTexture() const { return boundTexture_; }
+
+  // Back to the state of a fresh process (tests).
+  void ResetForTests();
+
+ private:
+  void ApplyStates();
+
+  std::unique_ptr<Backend> backend_;
+  int width_ = 0;
+  int height_ = 0;
+  bool sceneOpen_ = false;
+  TextureHandle boundTexture_ = 0;
+  int addressMode_ = 0;
+  bool perspectiveActive_ = false;
+  float targetWidth_ = 0, targetHeight_ = 0, halfWidth_ = 0, halfHeight_ = 0;
+  float screenDistance_ = 200.0f;
+  float farPlane_ = 100000.0f;
+  int drawnQuads_ = 0;
+  int skippedQuads_ = 0;
+  int quadCount_ = 0;
+  int discards_ = 0;
+  float projection_[16] = {};
+  RenderStates states_;
+};
+
+// Name tables of the render states.
+enum class NameTable { BlendFactors, CompareFuncs, CullModes };
+int LookupName(const char* name, NameTable table);
+
+}  // namespace tarn::gfx

@@ -1,0 +1,120 @@
+#include "graphics/render_target.h"
+
+#include "app/window.h"
+#include "graphics/render.h"
+#include "graphics/sprite.h"
+
+namespace tarn::gfx {
+
+namespace {
+
+struct TargetState {
+  Bitmap* currentTarget = nullptr;
+  bool drawingIntoTarget = false;  // the back end draws into a target texture
+  bool sceneWasOpen = false;
+  std::unique_ptr<Bitmap> mainTarget;
+};
+
+TargetState& State() {
+  static TargetState state;
+  return state;
+}
+
+}  // namespace
+
+bool SceneWasOpen() { return State().sceneWasOpen; }
+
+bool BeginRenderTarget(Bitmap* bitmap, uint32_t clearArgb) {
+  TargetState& state = State();
+  RenderDevice& device = RenderDevice::Instance();
+  EndRenderTarget();
+  Backend* backend = device.GetBackend();
+  if (!backend || !bitmap || !bitmap->valid || !bitmap->record->renderBuffer || !bitmap->record->texture) {
+    state.currentTarget = nullptr;
+    return false;
+  }
+  state.sceneWasOpen = device.SceneOpen();
+  device.EndScene();
+  if (!backend->BeginTarget(bitmap->record->texture, clearArgb)) {
+    if (state.sceneWasOpen) device.BeginScene();
+    state.sceneWasOpen = false;
+    state.currentTarget = nullptr;
+    return false;
+  }
+  device.UnbindTexture();
+  device.SetProjection(bitmap->record->width, bitmap->record->height, true);
+  state.drawingIntoTarget = true;
+  state.currentTarget = bitmap;
+  return true;
+}
+
+void EndRenderTarget() {
+  TargetState& state = State();
+  if (!state.drawingIntoTarget) return;
+  RenderDevice& device = RenderDevice::Instance();
+  state.currentTarget = nullptr;
+  device.SetPerspectiveActive(false);
+  if (Backend* backend = device.GetBackend()) {
+    backend->EndTarget();
+    device.SetProjection(backend->Width(), backend->Height(), false);
+  }
+  state.drawingIntoTarget = false;
+  if (state.sceneWasOpen) {
+    device.BeginScene();
+    state.sceneWasOpen = false;
+  }
+}
+
+void ReturnToFrameTarget() {
+  TargetState& state = State();
+  if (state.mainTarget && state.currentTarget == state.mainTarget.get()) return;
+  if (!state.mainTarget) {
+    EndRenderTarget();
+    return;
+  }
+  BeginRenderTarget(state.mainTarget.get(), 0);
+}
+
+bool CreateMainRenderTarget(int width, int height) {
+  TargetState& state = State();
+  ReleaseMainRenderTarget();
+  auto bitmap = std::make_unique<Bitmap>();
+  if (!TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, false, 2)) return false;
+  state.mainTarget = std::move(bitmap);
+  return true;
+}
+
+void ReleaseMainRenderTarget() {
+  TargetState& state = State();
+  if (!state.mainTarget) return;
+  if (state.currentTarget == state.mainTarget.get()) EndRenderTarget();
+  TextureManager::Instance().ReleaseBitmap(*state.mainTarget);
+  state.mainTarget.reset();
+}
+
+bool HasMainRenderTarget() { return State().mainTarget != nullptr; }
+
+Bitmap* MainRenderTarget() { return State().mainTarget.get(); }
+
+void DrawMainRenderTarget() {
+  TargetState& state = State();
+  if (!state.mainTarget) return;
+  if (!Crop().cropPersistent) DisarmCrop();
+  SpriteFrame frame;
+  if (!FindSprite(state.mainTarget.get(), "main", true, frame)) return;
+  Rect box = RenderDevice::Instance().ComputeLetterbox(GetDisplay().aspectCorrection);
+  SpriteDraw draw;
+  draw.x = box.x;
+  draw.y = box.y;
+  draw.width = box.width;
+  draw.height = box.height;
+  draw.uLeft = frame.uLeft;
+  draw.vTop = frame.vTop;
+  draw.uRight = frame.uRight;
+  draw.vBottom = frame.vBottom;
+  draw.texture = state.mainTarget->record->texture;
+  draw.addressMode = kAddressClamp;
+  DrawSprite(draw);
+}
+
+}  // namespace tarn::gfx

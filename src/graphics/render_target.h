@@ -1,0 +1,21 @@
+// Drawing into render targets instead of the back buffer, and the main render
+// target the whole game is drawn into when the window uses one.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/texture.h"
+
+namespace tarn::gfx {
+
+bool BeginRenderTarget(Bitmap* bitmap, uint32_t clearArgb);
+void EndRenderTarget();
+void ReturnToFrameTarget();
+bool CreateMainRenderTarget(int width, int height);
+void ReleaseMainRenderTarget();
+bool HasMainRenderTarget();
+Bitmap* MainRenderTarget();
+void DrawMainRenderTarget();
+bool SceneWasOpen();
+
+}  // namespace tarn::gfx

@@ -1,0 +1,112 @@
+#include "graphics/texture.h"
+
+#include "diag/log.h"
+#include "graphics/render.h"
+
+namespace tarn::gfx {
+
+int32_t EstimateTextureBytes(int w, int h, int levels, bool alpha, bool compressed, bool bits16) {
+  int64_t total = 0;
+  for (int level = 0; level < levels; ++level) {
+    if (compressed) {
+      int64_t cw = (w + 3) / 4 * 4, ch = (h + 3) / 4 * 4;
+      int64_t bytes = cw * ch;
+      total += alpha ? bytes : bytes / 2;
+    } else {
+      total += static_cast<int64_t>(w) * h * (bits16 ? 2 : alpha ? 4 : 3);
+    }
+    w = (w + 1) / 2;
+    h = (h + 1) / 2;
+  }
+  return static_cast<int32_t>(total);
+}
+
+TextureManager& TextureManager::Instance() {
+  static TextureManager manager;
+  return manager;
+}
+
+TextureHandle TextureManager::CreateBlankTexture(int width, int height, bool alpha, bool renderTarget) {
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  if (!backend) return 0;
+  TextureHandle texture = backend->CreateTexture(width, height, alpha, renderTarget, nullptr);
+  RenderDevice::Instance().UnbindTexture();
+  return texture;
+}
+
+bool TextureManager::CreateRenderTarget(TextureRecord& record, int width, int height, bool alpha) {
+  record.modified = 0;
+  record.texture = CreateBlankTexture(width, height, alpha, true);
+  if (!record.texture) return false;
+  record.renderBuffer = true;
+  record.width = width;
+  record.height = height;
+  record.alpha = alpha;
+  record.memorySize = EstimateTextureBytes(width, height, 1, alpha, false, false);
+  return true;
+}
+
+bool TextureManager::CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags) {
+  auto record = std::make_unique<TextureRecord>();
+  if (!CreateRenderTarget(*record, width, height, alpha)) return false;
+  if (flags & 2) {
+    record->sprites.push_back({"main", 0, 0, width, height, width / 2, height / 2});
+    handle.hasSprites = true;
+  }
+  handle.record = record.get();
+  handle.valid = true;
+  records_.push_back(std::move(record));
+  return true;
+}
+
+bool TextureManager::ReleaseBitmap(Bitmap& handle) {
+  if (!handle.valid) return false;
+  --handle.record->refCount;
+  handle.record = nullptr;
+  handle.valid = false;
+  return true;
+}
+
+void TextureManager::CollectUnreferenced() {
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  for (auto it = records_.begin(); it != records_.end();) {
+    if ((*it)->refCount > 0) {
+      ++it;
+      continue;
+    }
+    if (backend && (*it)->texture) backend->ReleaseTexture((*it)->texture);
+    it = records_.erase(it);
+  }
+}
+
+void TextureManager::ReleaseDeviceObjects() {
+  RenderDevice::Instance().UnbindTexture();
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  for (auto& record : records_) {
+    if (backend && record->texture) backend->ReleaseTexture(record->texture);
+    record->texture = 0;
+  }
+}
+
+void TextureManager::RestoreDeviceObjects() {
+  for (auto& record : records_) {
+    if (record->renderBuffer && !record->texture)
+      record->texture = CreateBlankTexture(record->width, record->height, record->alpha, true);
+  }
+}
+
+void TextureManager::ReleaseAllTextures(bool warn) {
+  (void)warn;  // the report of forgotten bitmaps comes with image loading
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  for (auto& record : records_)
+    if (backend && record->texture) backend->ReleaseTexture(record->texture);
+  records_.clear();
+}
+
+int64_t TextureManager::Bytes() const {
+  int64_t total = 0;
+  for (const auto& record : records_) total += record->memorySize;
+  return total;
+}
+
+}  // namespace tarn::gfx

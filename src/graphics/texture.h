@@ -1,0 +1,64 @@
+// Texture records shared by resource key, the Bitmap handles scripts and
+// fonts hold, and the manager that owns the records.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/backend.h"
+
+namespace tarn::gfx {
+
+struct Sprite {
+  std::string name;  // compared exactly
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  int32_t pivotX = 0, pivotY = 0;
+};
+
+struct TextureRecord {
+  int32_t refCount = 1;
+  TextureHandle texture = 0;
+  bool renderBuffer = false;  // a render target: the back end can draw into the texture
+  std::string name;           // resource key; empty for render targets
+  int32_t width = 0, height = 0;
+  int32_t memorySize = 0;
+  std::vector<Sprite> sprites;
+  bool alpha = false;
+  int64_t modified = 0;
+  int32_t formatBit = 0;
+  int32_t loadOptions = -1;
+};
+
+struct Bitmap {
+  bool valid = false;
+  TextureRecord* record = nullptr;
+  bool hasSprites = false;
+};
+
+int32_t EstimateTextureBytes(int w, int h, int levels, bool alpha, bool compressed, bool bits16);
+
+class TextureManager {
+ public:
+  static TextureManager& Instance();
+
+  TextureHandle CreateBlankTexture(int width, int height, bool alpha, bool renderTarget);
+  bool CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags);
+  bool ReleaseBitmap(Bitmap& handle);
+  void CollectUnreferenced();
+  void ReleaseDeviceObjects();
+  void RestoreDeviceObjects();
+  // Frees every record; logs those still referenced.
+  void ReleaseAllTextures(bool warn);
+
+  int Count() const { return static_cast<int>(records_.size()); }
+  int64_t Bytes() const;
+
+ private:
+  bool CreateRenderTarget(TextureRecord& record, int width, int height, bool alpha);
+  std::list<std::unique_ptr<TextureRecord>> records_;
+};
+
+}  // namespace tarn::gfx
