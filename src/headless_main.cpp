@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
     image.width = width;
     image.height = height;
     image.bgra.assign(bgra, bgra + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    for (size_t i = 3; i < image.bgra.size(); i += 4) image.bgra[i] = 255;  // a window has no alpha
     return tarn::gfx::WritePngFile(path, image);
   });
   std::string error;

@@ -1,0 +1,283 @@
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "graphics/png_file.h"
+#include "graphics/render.h"
+#include "graphics/sprite.h"
+#include "graphics/texture.h"
+#include "test_support.h"
+
+namespace tarn::gfx {
+namespace {
+
+// Records what reaches the back end instead of drawing it.
+class RecordingBackend : public Backend {
+ public:
+  struct Call {
+    Quad quad;
+    TextureHandle texture;
+    int addressMode;
+  };
+  std::vector<Call>* calls;
+  explicit RecordingBackend(std::vector<Call>* out) : calls(out) {}
+  bool Init(int, int, bool) override { return true; }
+  void Close() override {}
+  int Width() const override { return 800; }
+  int Height() const override { return 600; }
+  bool HalfPixelOffset() const override { return false; }
+  bool FlipsTargets() const override { return false; }
+  TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override { return 1; }
+  void ReleaseTexture(TextureHandle) override {}
+  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
+  bool BeginTarget(TextureHandle, uint32_t) override { return true; }
+  void EndTarget() override {}
+  void Clear() override {}
+  void SetProjection(const float*, int, int) override {}
+  void SetStates(const RenderStates&) override {}
+  void Draw(const Quad& quad, TextureHandle texture, int mode) override { calls->push_back({quad, texture, mode}); }
+  bool Present() override { return true; }
+  bool ReadBackBuffer(PixelImage&) override { return false; }
+};
+
+class RenderTest : public testing::EngineTest {
+ protected:
+  void SetUp() override {
+    testing::EngineTest::SetUp();
+    RenderDevice::Instance().ResetForTests();
+    App().perspective = false;
+    Display& display = GetDisplay();
+    display.gameWidth = 800;
+    display.gameHeight = 600;
+    Crop() = CropState();
+  }
+  void TearDown() override {
+    RenderDevice::Instance().ResetForTests();
+    App().perspective = true;
+    testing::EngineTest::TearDown();
+  }
+  void Record() {
+    RenderDevice::Instance().InitDevice(std::make_unique<RecordingBackend>(&calls_), 800, 600, false);
+  }
+  static Quad Box(float x0, float y0, float x1, float y1) {
+    Quad q;
+    q.v[0] = {x0, y0, 200, 0, 0, 1, 1, 1, 1};
+    q.v[1] = {x1, y0, 200, 1, 0, 1, 1, 1, 1};
+    q.v[2] = {x1, y1, 200, 1, 1, 1, 1, 1, 1};
+    q.v[3] = {x0, y1, 200, 0, 1, 1, 1, 1, 1};
+    return q;
+  }
+  std::vector<RecordingBackend::Call> calls_;
+};
+
+TEST_F(RenderTest, OffScreenQuadsAreRejectedOnlyInOrthographicMode) {
+  Record();
+  RenderDevice& device = RenderDevice::Instance();
+  Quad q = Box(-10, 0, -1.5f, 10);
+  device.DrawImage(q, 0, kAddressWrap);
+  q = Box(-10, 0, -1, 10);  // the largest x is exactly -1: drawn
+  device.DrawImage(q, 0, kAddressWrap);
+  q = Box(801, 0, 900, 10);
+  device.DrawImage(q, 0, kAddressWrap);
+  q = Box(800.5f, 0, 900, 10);
+  device.DrawImage(q, 0, kAddressWrap);
+  q = Box(0, 601, 10, 700);
+  device.DrawImage(q, 0, kAddressWrap);
+  EXPECT_EQ(2, device.DrawnQuads());
+  EXPECT_EQ(3, device.SkippedQuads());
+  EXPECT_EQ(2u, calls_.size());
+
+  App().perspective = true;
+  device.SetProjection(800, 600, false);
+  q = Box(-5000, -5000, -4000, -4000);
+  device.DrawImage(q, 0, kAddressWrap);
+  EXPECT_EQ(3, device.DrawnQuads()) << "no rejection in perspective mode";
+  EXPECT_FLOAT_EQ(-5000 - 400.0f, calls_.back().quad.v[0].x) << "moved to the target's centre";
+}
+
+TEST_F(RenderTest, VertexRingWrapsWithADiscard) {
+  Record();
+  RenderDevice& device = RenderDevice::Instance();
+  for (int i = 0; i < 2047; ++i) {
+    Quad q = Box(0, 0, 1, 1);
+    device.DrawImage(q, 0, kAddressWrap);
+  }
+  EXPECT_EQ(8188, device.RingPosition()) << "the 2048th quad goes to 8188..8191";
+  Quad q = Box(0, 0, 1, 1);
+  device.DrawImage(q, 0, kAddressWrap);
+  EXPECT_EQ(8192, device.RingPosition());
+  EXPECT_EQ(0, device.RingDiscards());
+  device.DrawImage(q, 0, kAddressWrap);
+  EXPECT_EQ(4, device.RingPosition()) << "the 2049th starts again at 0";
+  EXPECT_EQ(1, device.RingDiscards());
+}
+
+TEST_F(RenderTest, PerspectivePlanesAndLetterbox) {
+  RenderDevice& device = RenderDevice::Instance();
+  float d = 0, f = 0;
+  device.SetPerspectivePlanes(-1, -1, d, f);
+  EXPECT_EQ(200.0f, d);
+  EXPECT_EQ(100000.0f, f);
+  device.SetPerspectivePlanes(0, 10, d, f);
+  EXPECT_EQ(1.0f, d);
+  EXPECT_EQ(10.0f, f);
+  device.SetPerspectivePlanes(500, 100, d, f);
+  EXPECT_EQ(500.0f, d);
+  EXPECT_EQ(500.0f, f);
+
+  device.InitDevice(CreateSoftwareBackend(), 1680, 1050, false);
+  Rect r = device.ComputeLetterbox(true);
+  EXPECT_FLOAT_EQ(140, r.x);
+  EXPECT_FLOAT_EQ(0, r.y);
+  EXPECT_FLOAT_EQ(1400, r.width);
+  EXPECT_FLOAT_EQ(1050, r.height);
+  r = device.ComputeLetterbox(false);
+  EXPECT_FLOAT_EQ(1680, r.width);
+}
+
+TEST_F(RenderTest, NameTables) {
+  EXPECT_EQ(kBlendInvSrcAlpha, LookupName("invsrcalpha", NameTable::BlendFactors));
+  EXPECT_EQ(kBlendKeep, LookupName("nothing", NameTable::BlendFactors));
+  EXPECT_EQ(kBlendKeep, LookupName(nullptr, NameTable::BlendFactors));
+  EXPECT_EQ(kGreater, LookupName("greater", NameTable::CompareFuncs));
+  EXPECT_EQ(kAlways, LookupName("whatever", NameTable::CompareFuncs));
+  EXPECT_EQ(kCullFront, LookupName("front", NameTable::CullModes));
+  EXPECT_EQ(kCullNone, LookupName("sideways", NameTable::CullModes));
+  EXPECT_EQ(kCullNone, LookupName(std::string(60, 'B').c_str(), NameTable::CullModes));
+}
+
+TEST_F(RenderTest, SpriteGeometryPlacesRotatesAndMirrors) {
+  Record();
+  SpriteDraw draw;
+  draw.x = 100;
+  draw.y = 100;
+  draw.width = 64;
+  draw.height = 32;
+  draw.pivotX = 32;
+  draw.pivotY = 16;
+  draw.uLeft = 0.25f;
+  draw.uRight = 0.75f;
+  draw.vBottom = 1;
+  DrawSprite(draw);
+  ASSERT_EQ(1u, calls_.size());
+  const Quad& q = calls_[0].quad;
+  EXPECT_FLOAT_EQ(68, q.v[0].x);
+  EXPECT_FLOAT_EQ(84, q.v[0].y);
+  EXPECT_FLOAT_EQ(132, q.v[2].x);
+  EXPECT_FLOAT_EQ(116, q.v[2].y);
+  EXPECT_EQ(2, App().drawnPolysCount);
+  EXPECT_EQ(64 * 32, App().drawnPolysSize);
+
+  draw.angle = 90;
+  DrawSprite(draw);
+  EXPECT_NEAR(116, calls_[1].quad.v[0].x, 1e-3);
+  EXPECT_NEAR(68, calls_[1].quad.v[0].y, 1e-3);
+
+  draw.angle = 0;
+  draw.scaleX = -1;
+  DrawSprite(draw);
+  EXPECT_FLOAT_EQ(68, calls_[2].quad.v[0].x) << "mirrored in place";
+  EXPECT_FLOAT_EQ(0.75f, calls_[2].quad.v[0].u);
+  EXPECT_FLOAT_EQ(0.25f, calls_[2].quad.v[1].u);
+
+  draw.scaleX = 1;
+  draw.alpha = 0;
+  App().drawnPolysCount = 0;
+  DrawSprite(draw);
+  EXPECT_EQ(3u, calls_.size()) << "opacity 0 draws nothing";
+  EXPECT_EQ(0, App().drawnPolysCount);
+}
+
+TEST_F(RenderTest, CropExamples) {
+  TextureRecord record;
+  record.width = 128;
+  record.height = 64;
+  record.sprites.push_back({"s", 32, 16, 64, 32, 10, 5});
+  Bitmap bitmap{true, &record, true};
+  SpriteFrame frame;
+  auto crop = [](int x, int y, int w, int h) { Crop() = CropState{x, y, w, h, false}; };
+  crop(8, 4, 16, 8);
+  ASSERT_TRUE(FindSprite(&bitmap, "s", true, frame));
+  EXPECT_FLOAT_EQ(16, frame.width);
+  EXPECT_FLOAT_EQ(8, frame.height);
+  EXPECT_FLOAT_EQ(40.0f / 128, frame.uLeft);
+  EXPECT_FLOAT_EQ(20.0f / 64, frame.vTop);
+  EXPECT_FLOAT_EQ(10, frame.pivotX) << "the pivot stays";
+  crop(8, 0, -8, 0);
+  ASSERT_TRUE(FindSprite(&bitmap, "s", true, frame));
+  EXPECT_FLOAT_EQ(48, frame.width);
+  EXPECT_FLOAT_EQ(32, frame.height);
+  crop(100, 0, 0, 0);
+  ASSERT_TRUE(FindSprite(&bitmap, "s", true, frame));
+  EXPECT_FLOAT_EQ(0, frame.width);
+  ASSERT_TRUE(FindSprite(&bitmap, "s", false, frame));
+  EXPECT_FLOAT_EQ(64, frame.width) << "without the crop";
+  Cfg().dev_mode = true;
+  EXPECT_FALSE(FindSprite(&bitmap, "S", false, frame)) << "names are compared exactly";
+}
+
+// A textured scene through the software renderer in perspective: tilts,
+// mirroring, culling, wrap and mirror addressing. Compared with a golden image.
+TEST_F(RenderTest, PerspectiveSceneMatchesGolden) {
+  App().perspective = true;
+  GetDisplay().gameWidth = 320;
+  GetDisplay().gameHeight = 240;
+  RenderDevice& device = RenderDevice::Instance();
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), 320, 240, false));
+  std::vector<uint8_t> checker(16 * 16 * 4);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint8_t* p = &checker[(y * 16 + x) * 4];
+      bool light = ((x / 4) + (y / 4)) % 2 == 0;
+      p[0] = light ? 255 : 40;
+      p[1] = static_cast<uint8_t>(x * 16);
+      p[2] = static_cast<uint8_t>(y * 16);
+      p[3] = 255;
+    }
+  TextureHandle texture = device.GetBackend()->CreateTexture(16, 16, true, false, checker.data());
+  device.ClearFrame();
+  auto sprite = [&](float x, float y, float tiltX, float tiltY, float scaleX, int mode, float uMax) {
+    SpriteDraw d;
+    d.x = x;
+    d.y = y;
+    d.width = d.height = 64;
+    d.pivotX = d.pivotY = 32;
+    d.uRight = d.vBottom = uMax;
+    d.texture = texture;
+    d.tiltX = tiltX;
+    d.tiltY = tiltY;
+    d.scaleX = scaleX;
+    d.addressMode = mode;
+    DrawSprite(d);
+  };
+  sprite(50, 50, 0, 0, 1, kAddressWrap, 1);
+  sprite(130, 50, 45, 0, 1, kAddressWrap, 1);
+  sprite(210, 50, 0, 60, 1, kAddressWrap, 1);
+  sprite(280, 50, 0, 0, -1, kAddressWrap, 1);
+  sprite(50, 150, 0, 0, 1, kAddressWrap, 2.5f);
+  sprite(130, 150, 0, 0, 1, kAddressMirror, 2.5f);
+  device.SetCullMode(kCullBack);
+  sprite(210, 150, 0, 150, 1, kAddressWrap, 1);  // turned away: removed
+  sprite(280, 150, 0, 30, 1, kAddressWrap, 1);   // still facing: drawn
+  device.SetCullMode(kCullNone);
+  PixelImage image;
+  ASSERT_TRUE(device.GetBackend()->ReadBackBuffer(image));
+  std::string golden = std::string(TARN_TEST_DIR) + "/golden/perspective_scene.png";
+  if (const char* update = std::getenv("TARN_UPDATE_GOLDENS"); update && std::string(update) == "1") {
+    ASSERT_TRUE(WritePngFile(golden, image));
+    GTEST_SKIP() << "golden written";
+  }
+  PixelImage expected;
+  ASSERT_TRUE(ReadPngFile(golden, expected));
+  ASSERT_EQ(expected.width, image.width);
+  ASSERT_EQ(expected.height, image.height);
+  int differing = 0;
+  for (size_t i = 0; i < image.bgra.size(); ++i) differing += image.bgra[i] != expected.bgra[i];
+  EXPECT_EQ(0, differing);
+}
+
+}  // namespace
+}  // namespace tarn::gfx
