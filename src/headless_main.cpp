@@ -114,7 +114,15 @@ int main(int argc, char** argv) {
   if (!game.empty() && chdir(game.c_str()) != 0) return Fail("cannot enter game folder " + game);
 
   auto platform = std::make_unique<tarn::HeadlessPlatform>(options);
-  platform->SetKeyNames([](const std::string& name) { return tarn::KeyCode(name.c_str()); });
+  // Key names of the input table, single letters and digits, or "#N" for the
+  // virtual-key code N (keys the table has no name for, like "=").
+  platform->SetKeyNames([](const std::string& name) {
+    if (name.size() > 1 && name[0] == '#') {
+      int code = 0;
+      return ParseInt(name.substr(1), code) && code > 0 && code < 255 ? code : 255;
+    }
+    return tarn::KeyCode(name.c_str());
+  });
   platform->SetImageSaver([](const std::string& path, const uint8_t* bgra, int width, int height) {
     tarn::gfx::PixelImage image;
     image.width = width;

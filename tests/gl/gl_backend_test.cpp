@@ -1,0 +1,837 @@
+// The OpenGL renderer against the software renderer: the same scenes drawn
+// through both back ends must give the same pixels, within a tolerance for
+// the rounding each rasteriser does its own way.
+//
+// The test runs on a private Xvfb server (local connections only) with
+// Mesa's software rasteriser, so it needs no display and no GPU.
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "graphics/backend.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
+
+namespace tarn::gfx {
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr float kNear = 1.0f;
+constexpr float kFar = 100000.0f;
+constexpr float kDepth = 200.0f;  // where sprites at z 0 lie
+
+// ---------------------------------------------------------------------------
+// A private X server.
+
+class XvfbServer {
+ public:
+  ~XvfbServer() { Stop(); }
+
+  // Starts Xvfb on the first free display from :97 on; false with a reason.
+  bool Start(std::string& error) {
+    const char* binary = "/usr/bin/Xvfb";
+    if (access(binary, X_OK) != 0) {
+      error = "Xvfb is missing (/usr/bin/Xvfb, Debian package xvfb; ./tarn setup installs it)";
+      return false;
+    }
+    for (int display = 97; display < 140; ++display) {
+      std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
+      if (access(lock.c_str(), F_OK) == 0) continue;  // taken, or left behind by a crashed server
+      if (TryDisplay(binary, display)) {
+        display_ = display;
+        return true;
+      }
+    }
+    error = "could not start Xvfb on any display from :97 to :139";
+    return false;
+  }
+
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = -1;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+  std::string DisplayName() const { return ":" + std::to_string(display_); }
+
+ private:
+  // Xvfb writes the display number to the -displayfd descriptor once it
+  // accepts connections; it exits at once when the display is in use.
+  bool TryDisplay(const char* binary, int display) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_t pid = fork();
+    if (pid < 0) {
+      close(fds[0]);
+      close(fds[1]);
+      return false;
+    }
+    if (pid == 0) {
+      close(fds[0]);
+      int null = open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+      }
+      std::string name = ":" + std::to_string(display);
+      std::string fd = std::to_string(fds[1]);
+      execl(binary, binary, name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-displayfd",
+            fd.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string reply;
+    bool ready = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{fds[0], POLLIN, 0};
+      int r = poll(&p, 1, 200);
+      if (r < 0 && errno == EINTR) continue;
+      if (r > 0) {
+        char buffer[32];
+        ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) break;  // closed: the server gave up
+        reply.append(buffer, static_cast<size_t>(n));
+        if (reply.find('\n') != std::string::npos) {
+          ready = true;
+          break;
+        }
+      }
+    }
+    close(fds[0]);
+    if (ready) {
+      pid_ = pid;
+      return true;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return false;
+  }
+
+  pid_t pid_ = -1;
+  int display_ = -1;
+};
+
+// ---------------------------------------------------------------------------
+// The window, the context and both back ends, shared by all tests.
+
+struct Rig {
+  XvfbServer xvfb;
+  std::unique_ptr<Backend> gl;
+  std::unique_ptr<Backend> sw;
+  std::string error;
+  std::string renderer;
+};
+
+Rig* g_rig = nullptr;
+
+class GLEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    g_rig = new Rig();
+    Rig& rig = *g_rig;
+    if (!rig.xvfb.Start(rig.error)) {
+      FAIL() << rig.error;
+    }
+    setenv("DISPLAY", rig.xvfb.DisplayName().c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    Platform::Install(std::make_unique<SdlPlatform>());
+    WindowRequest request;
+    request.title = "tarn-gl-test";
+    request.width = kWidth;
+    request.height = kHeight;
+    request.openGL = true;
+    if (!Platform::Get().CreateWindow(request)) {
+      rig.error = std::string("no window: ") + SDL_GetError();
+      FAIL() << rig.error;
+    }
+    int w = 0, h = 0;
+    Platform::Get().ClientSize(w, h);
+    if (w != kWidth || h != kHeight) {
+      rig.error = "the window is " + std::to_string(w) + "x" + std::to_string(h);
+      FAIL() << rig.error;
+    }
+    if (!Platform::Get().CreateGLContext(false)) {
+      rig.error = std::string("no OpenGL context: ") + SDL_GetError();
+      FAIL() << rig.error;
+    }
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    rig.renderer = std::string(renderer ? renderer : "?") + " / " + (version ? version : "?");
+    std::printf("OpenGL: %s on %s\n", rig.renderer.c_str(), rig.xvfb.DisplayName().c_str());
+    rig.gl = CreateOpenGLBackend();
+    rig.sw = CreateSoftwareBackend();
+    if (!rig.gl->Init(kWidth, kHeight, false)) {
+      rig.error = "the OpenGL back end did not start";
+      FAIL() << rig.error;
+    }
+    if (!rig.sw->Init(kWidth, kHeight, false)) {
+      rig.error = "the software back end did not start";
+      FAIL() << rig.error;
+    }
+  }
+
+  void TearDown() override {
+    if (!g_rig) return;
+    if (g_rig->gl) g_rig->gl->Close();
+    if (g_rig->sw) g_rig->sw->Close();
+    g_rig->gl.reset();
+    g_rig->sw.reset();
+    // The window goes before its server does.
+    if (Platform::Installed()) Platform::Install(nullptr);
+    g_rig->xvfb.Stop();
+    delete g_rig;
+    g_rig = nullptr;
+  }
+};
+
+[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new GLEnvironment);
+
+// ---------------------------------------------------------------------------
+// Drawing helpers: what the render device's front does before a back end
+// sees a quad.
+
+struct Colour {
+  float r, g, b, a;
+};
+
+// The orthographic projection, row-vector convention: left 0, right w, top 0,
+// bottom h, near 1, far 100000; flipped for targets of back ends that store
+// target rows bottom-up.
+void Ortho(Backend& b, int w, int h, bool forTarget) {
+  bool flip = forTarget && b.FlipsTargets();
+  float m[16] = {};
+  m[0] = 2.0f / static_cast<float>(w);
+  m[5] = (flip ? 2.0f : -2.0f) / static_cast<float>(h);
+  m[10] = 1.0f / (kFar - kNear);
+  m[12] = -1.0f;
+  m[13] = flip ? -1.0f : 1.0f;
+  m[14] = kNear / (kNear - kFar);
+  m[15] = 1.0f;
+  b.SetProjection(m, w, h);
+}
+
+// Hands a quad to the back end with the half-pixel shift its convention asks for.
+void Submit(Backend& b, Quad q, TextureHandle texture = 0, int addressMode = kAddressWrap) {
+  if (b.HalfPixelOffset()) {
+    for (QuadVertex& v : q.v) {
+      v.x -= 0.5f;
+      v.y -= 0.5f;
+    }
+  }
+  b.Draw(q, texture, addressMode);
+}
+
+// A box with corner colours (top-left, top-right, bottom-right, bottom-left)
+// and texture coordinates u0..u1, v0..v1; clockwise on screen unless
+// 'reversed' (then top-left, bottom-left, bottom-right, top-right).
+Quad Box(float x0, float y0, float x1, float y1, const Colour (&c)[4], float u0 = 0, float v0 = 0, float u1 = 1,
+         float v1 = 1, bool reversed = false) {
+  Quad q;
+  const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+  const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+  for (int i = 0; i < 4; ++i) q.v[i] = {xs[i], ys[i], kDepth, us[i], vs[i], c[i].r, c[i].g, c[i].b, c[i].a};
+  if (reversed) std::swap(q.v[1], q.v[3]);
+  return q;
+}
+
+Quad Box(float x0, float y0, float x1, float y1, Colour c, float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1,
+         bool reversed = false) {
+  const Colour corners[4] = {c, c, c, c};
+  return Box(x0, y0, x1, y1, corners, u0, v0, u1, v1, reversed);
+}
+
+RenderStates Preset(int mode) {
+  RenderStates s;
+  switch (mode) {
+    case 0: s.blendEnabled = false, s.srcBlend = kBlendOne, s.dstBlend = kBlendZero; break;
+    case 2: s.dstBlend = kBlendOne; break;
+    case 3: s.srcBlend = kBlendOne, s.dstBlend = kBlendOne; break;
+    case 4: s.srcBlend = kBlendOne, s.dstBlend = kBlendOne, s.blendOp = kOpMax; break;
+    default: break;
+  }
+  return s;
+}
+
+const Colour kQuadrants[4] = {{0.2f, 0.4f, 0.8f, 1}, {0.9f, 0.1f, 0.3f, 1}, {0.1f, 0.7f, 0.2f, 1}, {0.6f, 0.6f, 0.1f, 1}};
+
+// Four solid quadrants and a smooth band across the bottom, drawn opaque.
+void Background(Backend& b) {
+  RenderStates none = Preset(0);
+  b.SetStates(none);
+  const float hw = kWidth / 2.0f, hh = kHeight / 2.0f;
+  Submit(b, Box(0, 0, hw, hh, kQuadrants[0]));
+  Submit(b, Box(hw, 0, kWidth, hh, kQuadrants[1]));
+  Submit(b, Box(0, hh, hw, kHeight, kQuadrants[2]));
+  Submit(b, Box(hw, hh, kWidth, kHeight, kQuadrants[3]));
+  const Colour band[4] = {{0, 0, 0, 1}, {1, 1, 1, 1}, {0.2f, 0.9f, 0.5f, 1}, {0.9f, 0.2f, 0.5f, 1}};
+  Submit(b, Box(0, 216, kWidth, kHeight, band));
+  b.SetStates(RenderStates());
+}
+
+// A small texture: colour ramps, a checker in blue and an alpha ramp.
+std::vector<uint8_t> PatternTexture(int w, int h) {
+  std::vector<uint8_t> bgra(static_cast<size_t>(w * h * 4));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &bgra[static_cast<size_t>((y * w + x) * 4)];
+      p[0] = ((x ^ y) & 1) ? 255 : 40;                    // b
+      p[1] = static_cast<uint8_t>(y * 255 / std::max(1, h - 1));  // g
+      p[2] = static_cast<uint8_t>(x * 255 / std::max(1, w - 1));  // r
+      p[3] = static_cast<uint8_t>(255 - x * 20);                  // a
+    }
+  }
+  return bgra;
+}
+
+// ---------------------------------------------------------------------------
+// Comparison.
+
+struct Comparison {
+  int pixels = 0;
+  int beyondTolerance = 0;  // some channel differs by more than kTolerance
+  int unexplained = 0;      // ... and is not explained by an edge shift
+  int maxDiff = 0;
+  int firstBadX = -1, firstBadY = -1;
+  std::string Describe() const {
+    char text[200];
+    std::snprintf(text, sizeof text, "%d pixels, %d beyond tolerance (%.2f%%), %d not near an edge, max diff %d",
+                  pixels, beyondTolerance, 100.0 * beyondTolerance / std::max(1, pixels), unexplained, maxDiff);
+    std::string s = text;
+    if (firstBadX >= 0) s += " (first at " + std::to_string(firstBadX) + "," + std::to_string(firstBadY) + ")";
+    return s;
+  }
+};
+
+// Mesa interpolates colours and bilinear weights in fixed point (8-bit
+// colour, 8-bit sub-texel fractions) where the software renderer uses
+// floats and rounds once, so smooth areas may differ by a few levels:
+// at most kTolerance per channel. Both use pixel centres and a top-left
+// fill rule, but an edge or a texel boundary that falls (nearly) on a pixel
+// centre can land on either side after rounding; such a pixel differs by a
+// lot yet holds a value the reference image has right beside it. So a pixel
+// beyond the tolerance is accepted when each of its channels lies within the
+// range the reference's 3x3 neighbourhood spans (widened by the tolerance),
+// and at most 1% of the pixels may be such edge cases. Anything else fails.
+constexpr int kTolerance = 3;
+constexpr double kEdgeShare = 0.01;
+
+Comparison Compare(const PixelImage& reference, const PixelImage& image, bool withAlpha) {
+  Comparison c;
+  int channels = withAlpha ? 4 : 3;
+  c.pixels = reference.width * reference.height;
+  auto at = [](const PixelImage& img, int x, int y, int ch) {
+    return static_cast<int>(img.bgra[static_cast<size_t>((y * img.width + x) * 4 + ch)]);
+  };
+  for (int y = 0; y < reference.height; ++y) {
+    for (int x = 0; x < reference.width; ++x) {
+      int diff = 0;
+      for (int ch = 0; ch < channels; ++ch) diff = std::max(diff, std::abs(at(reference, x, y, ch) - at(image, x, y, ch)));
+      c.maxDiff = std::max(c.maxDiff, diff);
+      if (diff <= kTolerance) continue;
+      ++c.beyondTolerance;
+      bool explained = true;
+      for (int ch = 0; ch < channels && explained; ++ch) {
+        int lo = 255, hi = 0;
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= reference.width || ny >= reference.height) continue;
+            lo = std::min(lo, at(reference, nx, ny, ch));
+            hi = std::max(hi, at(reference, nx, ny, ch));
+          }
+        }
+        int v = at(image, x, y, ch);
+        explained = v >= lo - kTolerance && v <= hi + kTolerance;
+      }
+      if (!explained) {
+        if (c.unexplained == 0) {
+          c.firstBadX = x;
+          c.firstBadY = y;
+        }
+        ++c.unexplained;
+      }
+    }
+  }
+  return c;
+}
+
+// Binary PPM dumps of a failed comparison, for a look with an image viewer.
+void Dump(const std::string& name, const PixelImage& image) {
+  std::string path = "gl-test-" + name + ".ppm";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fprintf(f, "P6\n%d %d\n255\n", image.width, image.height);
+  for (size_t i = 0; i + 3 < image.bgra.size(); i += 4) {
+    const uint8_t rgb[3] = {image.bgra[i + 2], image.bgra[i + 1], image.bgra[i]};
+    std::fwrite(rgb, 1, 3, f);
+  }
+  std::fclose(f);
+}
+
+void ExpectSame(const std::string& name, const PixelImage& reference, const PixelImage& image, bool withAlpha) {
+  ASSERT_EQ(reference.width, image.width);
+  ASSERT_EQ(reference.height, image.height);
+  ASSERT_EQ(reference.bgra.size(), image.bgra.size());
+  Comparison c = Compare(reference, image, withAlpha);
+  std::printf("[%s] %s\n", name.c_str(), c.Describe().c_str());
+  bool ok = c.unexplained == 0 && c.beyondTolerance <= static_cast<int>(kEdgeShare * c.pixels);
+  EXPECT_TRUE(ok) << name << ": " << c.Describe();
+  if (!ok) {
+    Dump(name + "-software", reference);
+    Dump(name + "-opengl", image);
+  }
+}
+
+// One pixel as r, g, b, a bytes.
+struct Pixel {
+  int r, g, b, a;
+};
+
+Pixel PixelAt(const PixelImage& img, int x, int y) {
+  const uint8_t* p = &img.bgra[static_cast<size_t>((y * img.width + x) * 4)];
+  return {p[2], p[1], p[0], p[3]};
+}
+
+int Byte(float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+
+void ExpectPixel(const char* what, const PixelImage& img, int x, int y, float r, float g, float b, int tolerance = 2) {
+  Pixel p = PixelAt(img, x, y);
+  EXPECT_NEAR(p.r, Byte(r), tolerance) << what << " red at " << x << "," << y;
+  EXPECT_NEAR(p.g, Byte(g), tolerance) << what << " green at " << x << "," << y;
+  EXPECT_NEAR(p.b, Byte(b), tolerance) << what << " blue at " << x << "," << y;
+}
+
+// Draws a scene on both back ends; 'check' runs on each back buffer.
+using Scene = std::function<void(Backend&)>;
+using Check = std::function<void(const char* who, const PixelImage&)>;
+
+void RunScene(const std::string& name, const Scene& scene, const Check& check = nullptr) {
+  ASSERT_TRUE(g_rig && g_rig->gl && g_rig->sw) << (g_rig ? g_rig->error : std::string("no rig"));
+  PixelImage images[2];
+  Backend* backends[2] = {g_rig->sw.get(), g_rig->gl.get()};
+  for (int i = 0; i < 2; ++i) {
+    Backend& b = *backends[i];
+    b.SetStates(RenderStates());
+    Ortho(b, kWidth, kHeight, false);
+    b.Clear();
+    scene(b);
+    b.SetStates(RenderStates());
+    ASSERT_TRUE(b.ReadBackBuffer(images[i]));
+    ASSERT_EQ(images[i].width, kWidth);
+    ASSERT_EQ(images[i].height, kHeight);
+    if (check) check(i == 0 ? "software" : "opengl", images[i]);
+  }
+  ExpectSame(name, images[0], images[1], false);
+}
+
+// ---------------------------------------------------------------------------
+// Scenes.
+
+TEST(GLBackend, Conventions) {
+  ASSERT_TRUE(g_rig && g_rig->gl) << (g_rig ? g_rig->error : std::string("no rig"));
+  Backend& gl = *g_rig->gl;
+  EXPECT_FALSE(gl.HalfPixelOffset());
+  EXPECT_TRUE(gl.FlipsTargets());
+  EXPECT_FALSE(gl.HasDebugFont());
+  EXPECT_EQ(gl.Width(), kWidth);
+  EXPECT_EQ(gl.Height(), kHeight);
+}
+
+struct BlendCase {
+  int mode;
+  const char* name;
+};
+
+class BlendPresets : public testing::TestWithParam<BlendCase> {};
+
+// What a preset makes of src over dst, for one channel.
+float Blend(int mode, float src, float srcAlpha, float dst) {
+  switch (mode) {
+    case 0: return src;
+    case 2: return src * srcAlpha + dst;
+    case 3: return src + dst;
+    case 4: return std::max(src, dst);
+    default: return src * srcAlpha + dst * (1 - srcAlpha);
+  }
+}
+
+TEST_P(BlendPresets, MatchSoftware) {
+  const BlendCase& param = GetParam();
+  const Colour boxA{1.0f, 0.5f, 0.25f, 0.5f};
+  RunScene(
+      std::string("blend-") + param.name,
+      [&](Backend& b) {
+        Background(b);
+        b.SetStates(Preset(param.mode));
+        Submit(b, Box(40, 30, 200, 150, boxA));
+        const Colour corners[4] = {{0.1f, 0.9f, 0.6f, 0.9f}, {0.8f, 0.2f, 0.1f, 0.3f}, {0.3f, 0.3f, 0.9f, 0.6f},
+                                   {1.0f, 1.0f, 0.0f, 0.1f}};
+        Submit(b, Box(120, 90, 280, 225, corners));
+        // Sub-pixel placed and thin boxes.
+        Submit(b, Box(10.25f, 160.75f, 30.5f, 170.4f, boxA));
+        Submit(b, Box(290.5f, 10, 291.5f, 100, boxA));
+      },
+      [&](const char* who, const PixelImage& img) {
+        // Box A over the top-left quadrant, outside box B.
+        const Colour& bg = kQuadrants[0];
+        ExpectPixel(who, img, 60, 50, Blend(param.mode, boxA.r, boxA.a, bg.r), Blend(param.mode, boxA.g, boxA.a, bg.g),
+                    Blend(param.mode, boxA.b, boxA.a, bg.b));
+        // Untouched background.
+        ExpectPixel(who, img, 300, 200, kQuadrants[3].r, kQuadrants[3].g, kQuadrants[3].b);
+      });
+}
+
+INSTANTIATE_TEST_SUITE_P(GLBackend, BlendPresets,
+                         testing::Values(BlendCase{0, "none"}, BlendCase{1, "alpha"}, BlendCase{2, "add"},
+                                         BlendCase{3, "sum"}, BlendCase{4, "max"}),
+                         [](const testing::TestParamInfo<BlendCase>& info) { return std::string(info.param.name); });
+
+// Every pair of blend factors, and every operation, drawn into a render
+// target with an alpha channel (so the destination alpha factors matter)
+// and compared through ReadTexture, alpha included.
+TEST(GLBackend, BlendFactorsAndOperationsInTarget) {
+  ASSERT_TRUE(g_rig && g_rig->gl && g_rig->sw) << (g_rig ? g_rig->error : std::string("no rig"));
+  PixelImage images[2];
+  Backend* backends[2] = {g_rig->sw.get(), g_rig->gl.get()};
+  for (int i = 0; i < 2; ++i) {
+    Backend& b = *backends[i];
+    TextureHandle target = b.CreateTexture(kWidth, kHeight, true, true, nullptr);
+    ASSERT_NE(target, 0u);
+    ASSERT_TRUE(b.BeginTarget(target, 0x40102030));
+    b.SetStates(Preset(0));
+    Ortho(b, kWidth, kHeight, true);
+    // A destination with colour and alpha that vary across the target.
+    const Colour ground[4] = {{0.1f, 0.2f, 0.9f, 0.2f}, {0.9f, 0.3f, 0.1f, 1.0f}, {0.5f, 0.9f, 0.4f, 0.6f},
+                              {0.0f, 0.5f, 0.5f, 0.0f}};
+    Submit(b, Box(0, 0, kWidth, 200, ground));
+    const Colour src{0.8f, 0.4f, 0.2f, 0.6f};
+    for (int s = kBlendZero; s <= kBlendInvDestColor; ++s) {
+      for (int d = kBlendZero; d <= kBlendInvDestColor; ++d) {
+        RenderStates st;
+        st.srcBlend = s;
+        st.dstBlend = d;
+        b.SetStates(st);
+        float x = static_cast<float>((d - 1) * 32), y = static_cast<float>((s - 1) * 20);
+        Submit(b, Box(x + 2, y + 2, x + 30, y + 18, src));
+      }
+    }
+    // The operations, with SRCALPHA and INVSRCALPHA.
+    for (int op = kOpAdd; op <= kOpMax; ++op) {
+      RenderStates st;
+      st.blendOp = op;
+      b.SetStates(st);
+      float x = static_cast<float>((op - 1) * 64);
+      const Colour c[4] = {{0.9f, 0.1f, 0.5f, 0.8f}, {0.2f, 0.8f, 0.9f, 0.4f}, {0.5f, 0.5f, 0.1f, 0.5f},
+                           {0.0f, 0.3f, 0.7f, 1.0f}};
+      Submit(b, Box(x + 4, 204, x + 60, 236, c));
+    }
+    b.SetStates(RenderStates());
+    b.EndTarget();
+    Ortho(b, kWidth, kHeight, false);
+    ASSERT_TRUE(b.ReadTexture(target, images[i]));
+    b.ReleaseTexture(target);
+  }
+  ExpectSame("factors-in-target", images[0], images[1], true);
+  // The cell of ONE / ZERO holds the source colour as it is, top row first.
+  Pixel p = PixelAt(images[1], 16, 1 * 20 + 10);
+  EXPECT_NEAR(p.r, 204, 2);
+  EXPECT_NEAR(p.g, 102, 2);
+  EXPECT_NEAR(p.b, 51, 2);
+  EXPECT_NEAR(p.a, 153, 2);
+}
+
+TEST(GLBackend, TextureAddressModes) {
+  const int tw = 8, th = 6;  // not a power of two
+  std::vector<uint8_t> pattern = PatternTexture(tw, th);
+  TextureHandle textures[2][2] = {};
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  for (int i = 0; i < 2; ++i) {
+    textures[i][0] = backends[i]->CreateTexture(tw, th, true, false, pattern.data());
+    textures[i][1] = backends[i]->CreateTexture(tw, th, false, false, pattern.data());
+    ASSERT_NE(textures[i][0], 0u);
+    ASSERT_NE(textures[i][1], 0u);
+  }
+  auto textureOf = [&](Backend& b, int which) { return textures[&b == backends[0] ? 0 : 1][which]; };
+  RunScene(
+      "texture-address",
+      [&](Backend& b) {
+        Background(b);
+        TextureHandle t = textureOf(b, 0);
+        const Colour white{1, 1, 1, 1};
+        Submit(b, Box(10, 10, 100, 100, white, -1, -1, 2, 2), t, kAddressWrap);
+        Submit(b, Box(110, 10, 200, 100, white, -1, -1, 2, 2), t, kAddressMirror);
+        Submit(b, Box(210, 10, 300, 100, white, -1, -1, 2, 2), t, kAddressClamp);
+        // The same texture again with another mode: the mode follows each draw.
+        Submit(b, Box(10, 110, 60, 160, white, 0.5f, 0.5f, 3.5f, 3.5f), t, kAddressMirror);
+        // One texel per pixel, tinted, and the texture without alpha.
+        const Colour tint{1.0f, 0.5f, 1.0f, 1.0f};
+        Submit(b, Box(70, 120, 70 + tw, 120 + th, tint), t, kAddressClamp);
+        Submit(b, Box(90, 110, 170, 170, white, 0, 0, 1, 1), textureOf(b, 1), kAddressClamp);
+        // Untextured drawing in between textured ones.
+        Submit(b, Box(180, 110, 200, 170, Colour{0.3f, 0.9f, 0.3f, 0.7f}));
+        Submit(b, Box(210, 110, 310, 200, white, 1, 0, 0, 1), t, kAddressWrap);  // mirrored horizontally
+      },
+      [&](const char* who, const PixelImage& img) {
+        // One-to-one texels: texel (3, 2) blended over the top-left quadrant.
+        const uint8_t* texel = &pattern[(2 * tw + 3) * 4];
+        float a = texel[3] / 255.0f;
+        const Colour& bg = kQuadrants[2];  // y 122 lies in the lower half
+        ExpectPixel(who, img, 73, 122, texel[2] / 255.0f * a + bg.r * (1 - a),
+                    texel[1] / 255.0f * 0.5f * a + bg.g * (1 - a), texel[0] / 255.0f * a + bg.b * (1 - a));
+      });
+  for (int i = 0; i < 2; ++i) {
+    backends[i]->ReleaseTexture(textures[i][0]);
+    backends[i]->ReleaseTexture(textures[i][1]);
+  }
+}
+
+TEST(GLBackend, AlphaTestGreater128) {
+  std::vector<uint8_t> ramp(64 * 4 * 4);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      uint8_t* p = &ramp[static_cast<size_t>((y * 64 + x) * 4)];
+      p[0] = 200, p[1] = 220, p[2] = 50, p[3] = static_cast<uint8_t>(x * 4);
+    }
+  }
+  TextureHandle textures[2] = {};
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  for (int i = 0; i < 2; ++i) ASSERT_NE(textures[i] = backends[i]->CreateTexture(64, 4, true, false, ramp.data()), 0u);
+  const int alphas[4] = {100, 128, 129, 200};
+  RunScene(
+      "alpha-test",
+      [&](Backend& b) {
+        Background(b);
+        RenderStates st;
+        st.alphaFunc = kGreater;
+        st.alphaRef = 128;
+        b.SetStates(st);
+        for (int i = 0; i < 4; ++i) {
+          float x = 20.0f + 70.0f * i;
+          Submit(b, Box(x, 20, x + 60, 80, Colour{1, 1, 1, alphas[i] / 255.0f}));
+        }
+        Submit(b, Box(20, 130, 276, 190, Colour{1, 1, 1, 1}), textures[&b == backends[0] ? 0 : 1], kAddressClamp);
+      },
+      [&](const char* who, const PixelImage& img) {
+        const Colour& bg = kQuadrants[0];
+        ExpectPixel(who, img, 50, 50, bg.r, bg.g, bg.b);  // 100: fails
+        ExpectPixel(who, img, 120, 50, bg.r, bg.g, bg.b);  // 128: not greater
+        const Colour& bg1 = kQuadrants[1];
+        float a = 129 / 255.0f;
+        ExpectPixel(who, img, 190, 50, a + bg1.r * (1 - a), a + bg1.g * (1 - a), a + bg1.b * (1 - a));
+      });
+  for (int i = 0; i < 2; ++i) backends[i]->ReleaseTexture(textures[i]);
+}
+
+TEST(GLBackend, ColourMaskRedOnly) {
+  RunScene(
+      "colour-mask",
+      [](Backend& b) {
+        Background(b);
+        RenderStates st = Preset(0);
+        st.colorMask[1] = st.colorMask[2] = st.colorMask[3] = false;
+        b.SetStates(st);
+        Submit(b, Box(40, 40, 280, 200, Colour{1, 1, 1, 1}));
+        Submit(b, Box(60, 60, 100, 100, Colour{0, 0, 0, 1}));
+      },
+      [](const char* who, const PixelImage& img) {
+        const Colour& bg = kQuadrants[0];
+        ExpectPixel(who, img, 50, 50, 1.0f, bg.g, bg.b);
+        ExpectPixel(who, img, 80, 80, 0.0f, bg.g, bg.b);
+        ExpectPixel(who, img, 20, 20, bg.r, bg.g, bg.b);
+      });
+}
+
+// A masked colour does not keep a clear from clearing all channels.
+TEST(GLBackend, ClearIgnoresColourMask) {
+  RunScene("clear-under-mask", [](Backend& b) {
+    Background(b);
+    RenderStates st;
+    st.colorMask[0] = st.colorMask[1] = false;
+    b.SetStates(st);
+    b.Clear();
+    Submit(b, Box(40, 40, 280, 200, Colour{1, 1, 1, 1}));
+  }, [](const char* who, const PixelImage& img) {
+    ExpectPixel(who, img, 20, 20, 0, 0, 0);
+    ExpectPixel(who, img, 100, 100, 0, 0, 1);
+  });
+}
+
+// Three rows (cull none, back, front) of a clockwise quad at x0 and a
+// counter-clockwise one at x1, each w by h, rows 'step' apart.
+void CullRows(Backend& b, float top, float x0 = 20, float x1 = 160, float w = 100, float h = 25, float step = 30) {
+  const int modes[3] = {kCullNone, kCullBack, kCullFront};
+  for (int row = 0; row < 3; ++row) {
+    RenderStates st;
+    st.cullMode = modes[row];
+    b.SetStates(st);
+    float y = top + step * static_cast<float>(row);
+    Submit(b, Box(x0, y, x0 + w, y + h, Colour{1, 0.2f, 0.2f, 1}));
+    Submit(b, Box(x1, y, x1 + w, y + h, Colour{0.2f, 1, 0.2f, 1}, 0, 0, 1, 1, true));
+  }
+  b.SetStates(RenderStates());
+}
+
+TEST(GLBackend, CullBackAndFront) {
+  RunScene(
+      "cull",
+      [](Backend& b) {
+        Background(b);
+        CullRows(b, 10);
+      },
+      [](const char* who, const PixelImage& img) {
+        const Colour& left = kQuadrants[0];
+        const Colour& right = kQuadrants[1];
+        ExpectPixel(who, img, 70, 20, 1, 0.2f, 0.2f);          // none: both drawn
+        ExpectPixel(who, img, 210, 20, 0.2f, 1, 0.2f);
+        ExpectPixel(who, img, 70, 50, 1, 0.2f, 0.2f);          // back: the clockwise one stays
+        ExpectPixel(who, img, 210, 50, right.r, right.g, right.b);
+        ExpectPixel(who, img, 70, 80, left.r, left.g, left.b);  // front: the counter-clockwise one stays
+        ExpectPixel(who, img, 210, 80, 0.2f, 1, 0.2f);
+      });
+}
+
+// A target drawn with an asymmetric picture (and culling, whose winding the
+// flipped projection mirrors), then drawn onto the window 1:1 and enlarged.
+TEST(GLBackend, RenderTarget) {
+  const int tw = 100, th = 90;
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  TextureHandle targets[2][2] = {};
+  PixelImage contents[2];
+  for (int i = 0; i < 2; ++i) {
+    targets[i][0] = backends[i]->CreateTexture(tw, th, true, true, nullptr);
+    targets[i][1] = backends[i]->CreateTexture(40, 30, false, true, nullptr);
+    ASSERT_NE(targets[i][0], 0u);
+    ASSERT_NE(targets[i][1], 0u);
+  }
+  RunScene(
+      "render-target",
+      [&](Backend& b) {
+        int i = &b == backends[0] ? 0 : 1;
+        Background(b);  // drawn before the switch: must survive it
+        ASSERT_TRUE(b.BeginTarget(targets[i][0], 0x80FF0000));
+        Ortho(b, tw, th, true);
+        b.SetStates(RenderStates());
+        Submit(b, Box(4, 4, 30, 14, Colour{0, 1, 0, 1}));  // top-left marker
+        const Colour corners[4] = {{1, 1, 1, 1}, {0, 0, 1, 1}, {0, 0, 0, 0.5f}, {1, 1, 0, 0.8f}};
+        Submit(b, Box(50, 40, 96, 86, corners));
+        CullRows(b, 20, 4, 40, 30, 12, 15);  // rows at 20, 35 and 50
+        b.EndTarget();
+        // The second target: no alpha channel, cleared with alpha 0.
+        ASSERT_TRUE(b.BeginTarget(targets[i][1], 0x000000FF));
+        Ortho(b, 40, 30, true);
+        Submit(b, Box(0, 0, 20, 15, Colour{1, 1, 0, 1}));
+        b.EndTarget();
+        Ortho(b, kWidth, kHeight, false);
+        ASSERT_TRUE(b.ReadTexture(targets[i][0], contents[i]));
+        const Colour white{1, 1, 1, 1};
+        Submit(b, Box(10, 10, 10 + tw, 10 + th, white), targets[i][0], kAddressClamp);
+        Submit(b, Box(120, 10, 120 + 2 * tw, 10 + 2 * th, white), targets[i][0], kAddressClamp);
+        Submit(b, Box(20, 150, 100, 210, white), targets[i][1], kAddressClamp);
+      },
+      [&](const char* who, const PixelImage& img) {
+        ExpectPixel(who, img, 15, 15, 0, 1, 0);  // the marker is at the top-left
+        // The target without alpha covers the background: blue, and yellow
+        // in its top-left quarter.
+        ExpectPixel(who, img, 90, 200, 0, 0, 1);
+        ExpectPixel(who, img, 30, 160, 1, 1, 0);
+      });
+  ExpectSame("render-target-contents", contents[0], contents[1], true);
+  // Top row first in both: the marker.
+  Pixel marker = PixelAt(contents[1], 6, 6);
+  EXPECT_EQ(marker.g, 255);
+  EXPECT_EQ(marker.r, 0);
+  EXPECT_EQ(marker.a, 255);
+  Pixel cleared = PixelAt(contents[1], 45, 2);
+  EXPECT_EQ(cleared.r, 255);
+  EXPECT_NEAR(cleared.a, 128, 1);
+  for (int i = 0; i < 2; ++i) {
+    backends[i]->ReleaseTexture(targets[i][0]);
+    backends[i]->ReleaseTexture(targets[i][1]);
+  }
+}
+
+// Textures keep what was uploaded, whatever their size.
+TEST(GLBackend, TextureRoundTrip) {
+  ASSERT_TRUE(g_rig && g_rig->gl) << (g_rig ? g_rig->error : std::string("no rig"));
+  Backend& gl = *g_rig->gl;
+  std::vector<uint8_t> pattern = PatternTexture(5, 3);
+  TextureHandle t = gl.CreateTexture(5, 3, true, false, pattern.data());
+  ASSERT_NE(t, 0u);
+  PixelImage out;
+  ASSERT_TRUE(gl.ReadTexture(t, out));
+  EXPECT_EQ(out.width, 5);
+  EXPECT_EQ(out.height, 3);
+  EXPECT_EQ(out.bgra, pattern);
+  gl.ReleaseTexture(t);
+  EXPECT_FALSE(gl.ReadTexture(t, out));
+  // Without alpha the alpha channel reads as opaque.
+  TextureHandle opaque = gl.CreateTexture(5, 3, false, false, pattern.data());
+  ASSERT_TRUE(gl.ReadTexture(opaque, out));
+  for (size_t i = 0; i < out.bgra.size(); i += 4) {
+    EXPECT_EQ(out.bgra[i + 2], pattern[i + 2]);
+    EXPECT_EQ(out.bgra[i + 3], 255);
+  }
+  gl.ReleaseTexture(opaque);
+  // No pixels: black.
+  TextureHandle black = gl.CreateTexture(3, 3, true, false, nullptr);
+  ASSERT_TRUE(gl.ReadTexture(black, out));
+  EXPECT_EQ(out.bgra, std::vector<uint8_t>(36, 0));
+  gl.ReleaseTexture(black);
+  EXPECT_FALSE(gl.BeginTarget(12345, 0));
+  EXPECT_EQ(gl.CreateTexture(0, 4, true, false, nullptr), 0u);
+}
+
+// After Present the read-back shows the frame that was presented.
+TEST(GLBackend, ReadBackAfterPresent) {
+  ASSERT_TRUE(g_rig && g_rig->gl) << (g_rig ? g_rig->error : std::string("no rig"));
+  Backend& gl = *g_rig->gl;
+  gl.SetStates(RenderStates());
+  Ortho(gl, kWidth, kHeight, false);
+  gl.Clear();
+  Background(gl);
+  Submit(gl, Box(100, 100, 150, 130, Colour{1, 1, 1, 1}));
+  PixelImage before, after;
+  ASSERT_TRUE(gl.ReadBackBuffer(before));
+  ASSERT_TRUE(gl.Present());
+  ASSERT_TRUE(gl.ReadBackBuffer(after));
+  ExpectSame("after-present", before, after, false);
+  ExpectPixel("opengl", after, 120, 110, 1, 1, 1);
+}
+
+}  // namespace
+}  // namespace tarn::gfx
