@@ -1,9 +1,10 @@
 #include "resources/parcon.h"
 
-#include <cctype>
+#include <charconv>
 #include <climits>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <system_error>
 
 #include "diag/error.h"
 
@@ -11,18 +12,17 @@ namespace tarn {
 
 namespace {
 
-constexpr size_t kBufferBytes = 8004;
-constexpr size_t kMaxFileName = 1024;
-
+// White space of the format; a zero byte and '#' are handled beside it.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 bool IsSpace(char c) { return IsBlank(c) || c == '\n' || c == '\r'; }
 bool IsBracket(char c) { return c == '(' || c == ')' || c == '[' || c == ']'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::unique_ptr<ParconNode> MakeValue(const std::string& text, bool hasText,
+std::unique_ptr<ParconNode> MakeValue(const char* text, size_t length, bool hasText,
                                       const std::shared_ptr<const std::string>& file) {
   auto node = std::make_unique<ParconNode>();
   node->kind = ParconNode::kValue;
-  node->text = text;
+  node->text.assign(text, length);
   node->hasText = hasText;
   node->file = file;
   return node;
@@ -30,10 +30,24 @@ std::unique_ptr<ParconNode> MakeValue(const std::string& text, bool hasText,
 
 }  // namespace
 
+ParconNode::~ParconNode() {
+  if (!list) return;
+  // Detach every nested list before its owner goes, so each node freed here
+  // holds no list of its own and its destructor returns at once.
+  std::vector<std::unique_ptr<ParconList>> pending;
+  pending.push_back(std::move(list));
+  while (!pending.empty()) {
+    std::unique_ptr<ParconList> current = std::move(pending.back());
+    pending.pop_back();
+    for (std::unique_ptr<ParconNode>& child : *current)
+      if (child && child->list) pending.push_back(std::move(child->list));
+  }
+}
+
 Parcon::Parcon() {
-  for (Level& level : levels_) {
-    level.line.assign(kBufferBytes, 0);
-    level.token.assign(kBufferBytes, 0);
+  for (FileLevel& level : levels_) {
+    level.line = std::make_unique<char[]>(kBufferBytes);
+    level.token = std::make_unique<char[]>(kBufferBytes);
   }
 }
 
@@ -43,66 +57,67 @@ Parcon::~Parcon() {
 }
 
 bool Parcon::PushFile(const std::string& name) {
-  if (current_ + 1 >= kMaxLevels) ThrowError(fatal_text::kParconDepth, kMaxLevels - 1);
+  if (current_ + 1 >= kLevels) ThrowError(fatal_text::kParconDepth, kLevels - 1);
+  InputStream* stream = FileSystem::Instance().OpenRead(name, nullptr, false);
+  if (!stream) return false;
   ++current_;
-  Level& level = levels_[static_cast<size_t>(current_)];
-  level.name = std::make_shared<const std::string>(name.substr(0, std::min(name.size(), kMaxFileName)));
-  level.stream = FileSystem::Instance().OpenRead(name, nullptr, false);
-  if (!level.stream) {
-    --current_;
-    return false;
-  }
+  FileLevel& level = levels_[static_cast<size_t>(current_)];
+  level.name = std::make_shared<const std::string>(name.substr(0, kMaxNameChars));
+  level.stream = stream;
+  // A lone line feed: the first token request reads the first line.
   level.line[0] = '\n';
-  level.line[1] = 0;
-  level.token[0] = 0;
+  level.line[1] = '\0';
+  level.token[0] = '\0';
   level.pos = 0;
   return true;
 }
 
 bool Parcon::PopFile() {
   if (current_ < 0) return false;
-  Level& level = levels_[static_cast<size_t>(current_)];
+  FileLevel& level = levels_[static_cast<size_t>(current_)];
   FileSystem::Instance().CloseRead(level.stream);
   level.stream = nullptr;
   --current_;
   return current_ >= 0;
 }
 
-// Reads the next line (at most 7999 characters; the line feed is consumed and
-// not stored). A longer line is cut there and ends the file.
-bool Parcon::ReadLine(Level& level) {
+// Reads the next line without its line feed. A line longer than the limit is
+// cut there; the stream is then in a failed state, so the file ends with it.
+bool Parcon::ReadLine(FileLevel& level) {
   InputStream& in = *level.stream;
   if (!in.good()) return false;
-  in.getline(level.line.data(), kMaxLineChars + 1);
-  if (in.gcount() == 0) return false;
+  in.getline(level.line.get(), static_cast<std::streamsize>(kMaxLineChars + 1));
+  if (in.gcount() == 0) return false;  // nothing left, not even a line feed
   level.pos = 0;
   return true;
 }
 
-bool Parcon::ReadToken(std::string& token) {
+bool Parcon::ReadToken(size_t& length) {
   if (current_ < 0) return false;
-  Level& level = levels_[static_cast<size_t>(current_)];
+  FileLevel& level = levels_[static_cast<size_t>(current_)];
   for (;;) {
     char c = level.line[level.pos];
-    if (c == '\n' || c == '\r' || c == 0 || c == '#') {
+    if (c == '\n' || c == '\r' || c == '\0' || c == '#') {
+      // The end of the line text, a carriage return or a comment: the rest of
+      // the line is dropped.
       if (!ReadLine(level)) return false;
-      continue;
-    }
-    if (IsBlank(c)) {
+    } else if (IsBlank(c)) {
       ++level.pos;
-      continue;
+    } else {
+      break;
     }
-    break;
   }
-  const char* line = level.line.data();
+  // The line buffer always ends with a zero byte, so every look-ahead below
+  // stops inside it.
+  const char* line = level.line.get();
+  char* out = level.token.get();
   size_t pos = level.pos;
-  size_t length = 0;
-  char* out = level.token.data();
+  length = 0;
   if (IsBracket(line[pos])) {
     out[length++] = line[pos++];
   } else if (line[pos] == '"') {
     ++pos;
-    while (line[pos] != 0 && line[pos] != '"') {
+    while (line[pos] != '\0' && line[pos] != '"') {
       if (line[pos] == '\\' && line[pos + 1] == '"') {
         out[length++] = '"';
         pos += 2;
@@ -112,57 +127,64 @@ bool Parcon::ReadToken(std::string& token) {
     }
     if (line[pos] == '"') ++pos;
   } else {
-    while (line[pos] != 0 && !IsSpace(line[pos]) && !IsBracket(line[pos])) out[length++] = line[pos++];
+    while (line[pos] != '\0' && !IsSpace(line[pos]) && !IsBracket(line[pos])) out[length++] = line[pos++];
   }
-  out[length] = 0;
+  out[length] = '\0';
   level.pos = pos;
-  token.assign(out, length);
   return true;
 }
 
-std::unique_ptr<ParconList> Parcon::ParseRoot() {
+std::unique_ptr<ParconList> Parcon::ReadRoot() {
+  static const char kRootName[] = "__root__";
   auto root = std::make_unique<ParconList>();
-  root->push_back(MakeValue("__root__", true, levels_[0].name));
-  // Open lists, innermost last; an explicit stack keeps deep nesting off the
-  // machine stack.
+  std::shared_ptr<const std::string> rootFile;
+  if (current_ >= 0) rootFile = levels_[static_cast<size_t>(current_)].name;
+  root->push_back(MakeValue(kRootName, sizeof kRootName - 1, true, rootFile));
+  // The lists still open, innermost last. An explicit stack instead of
+  // recursion: nesting depth is limited only by the file's size.
   std::vector<ParconList*> open{root.get()};
-  std::string token;
+  size_t length = 0;
   for (;;) {
-    if (!ReadToken(token)) {
-      if (!PopFile()) break;
+    if (!ReadToken(length)) {
+      if (!PopFile()) break;  // the end of the input closes every open list
       continue;
     }
-    const auto& file = levels_[static_cast<size_t>(current_)].name;
-    ParconList* list = open.back();
-    if (token == ")" || token == "]") {
+    const FileLevel& level = levels_[static_cast<size_t>(current_)];
+    const char* token = level.token.get();
+    // A token carries no mark of quoting: "(" in quotes is a bracket too.
+    const bool single = length == 1;
+    if (single && (token[0] == ')' || token[0] == ']')) {
+      if (open.size() == 1) break;  // a stray closing bracket ends the top level
       open.pop_back();
-      if (open.empty()) break;  // a stray closing bracket ends the file
       continue;
     }
-    if (token == "(" || token == "[") {
+    if (single && (token[0] == '(' || token[0] == '[')) {
       auto node = std::make_unique<ParconNode>();
       node->kind = ParconNode::kList;
       node->list = std::make_unique<ParconList>();
-      node->file = file;
-      if (token == "[") node->list->push_back(MakeValue(std::string(), false, file));
+      node->file = level.name;
+      if (token[0] == '[') node->list->push_back(MakeValue("", 0, false, level.name));
       ParconList* child = node->list.get();
-      list->push_back(std::move(node));
+      open.back()->push_back(std::move(node));
       open.push_back(child);
       continue;
     }
-    list->push_back(MakeValue(token, true, file));
+    open.back()->push_back(MakeValue(token, length, true, level.name));
   }
   return root;
 }
 
 bool Parcon::Open(const std::string& name, bool reportMissing) {
   if (!PushFile(name)) {
+    // In developer mode the report only logs, and the caller goes on without
+    // the file.
     if (reportMissing) FatalError(fatal_text::kParconMissingFile, name.c_str());
     return false;
   }
-  root_ = ParseRoot();
+  std::unique_ptr<ParconList> tree = ReadRoot();
   while (PopFile()) {
   }
+  root_ = std::move(tree);
   return true;
 }
 
@@ -182,7 +204,7 @@ bool ParconCursor::Next() {
 std::string ParconCursor::Value(const std::string& fallback) const {
   if (!list_ || index_ >= list_->size()) return fallback;
   const char* text = (*list_)[index_]->Text();
-  return text ? text : fallback;
+  return text ? std::string(text) : fallback;
 }
 
 const ParconList* ParconCursor::List() const {
@@ -197,6 +219,7 @@ bool ParconCursor::NextIsValue() const {
 const ParconNode* ParconCursor::Advance(bool required) {
   if (Next()) return (*list_)[index_].get();
   if (!required) return nullptr;
+  // An empty "()" has no element to stand on; its parts read "(null)".
   const ParconNode* at = list_ && index_ < list_->size() ? (*list_)[index_].get() : nullptr;
   const char* file = at && at->file ? at->file->c_str() : "(null)";
   const char* value = at && at->Text() ? at->Text() : "(null)";
@@ -206,32 +229,29 @@ const ParconNode* ParconCursor::Advance(bool required) {
 
 std::string ParconCursor::NextString(bool required, const std::string& fallback) {
   const ParconNode* node = Advance(required);
-  return node && node->Text() ? node->Text() : fallback;
+  if (!node || node->kind == ParconNode::kList) return fallback;
+  return node->text;
 }
 
 int ParconCursor::NextInt(bool required, int fallback) {
   const ParconNode* node = Advance(required);
-  if (!node) return fallback;
-  if (node->kind == ParconNode::kList) return fallback;
+  if (!node || node->kind == ParconNode::kList) return fallback;
   return ParconToInt(node->text.c_str());
 }
 
 float ParconCursor::NextFloat(bool required, float fallback) {
   const ParconNode* node = Advance(required);
-  if (!node) return fallback;
-  if (node->kind == ParconNode::kList) return fallback;
-  return static_cast<float>(ParconToFloat(node->text.c_str()));
+  if (!node || node->kind == ParconNode::kList) return fallback;
+  return ParconNarrow(ParconToFloat(node->text.c_str()));
 }
 
 int ParconToInt(const char* text) {
-  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
-  bool negative = *text == '-';
+  while (IsSpace(*text)) ++text;
+  const bool negative = *text == '-';
   if (*text == '-' || *text == '+') ++text;
   long long value = 0;
-  while (std::isdigit(static_cast<unsigned char>(*text))) {
-    if (value <= INT_MAX) value = value * 10 + (*text - '0');  // saturate instead of overflowing
-    ++text;
-  }
+  for (; IsDigit(*text); ++text)
+    if (value <= INT_MAX) value = value * 10 + (*text - '0');  // saturates instead of overflowing
   if (negative) value = -value;
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
@@ -239,28 +259,65 @@ int ParconToInt(const char* text) {
 }
 
 double ParconToFloat(const char* text) {
-  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
-  // Only the plain decimal notation: no hexadecimal, infinity or NaN words.
+  while (IsSpace(*text)) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  // Find the longest prefix in the plain notation; the conversion below is
+  // then given exactly that, so the locale and the words "inf", "nan" or a
+  // hexadecimal form never come into it.
+  const char* start = text;
   const char* p = text;
-  if (*p == '+' || *p == '-') ++p;
-  const char* digitsStart = p;
-  while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-  bool any = p != digitsStart;
+  while (IsDigit(*p)) ++p;
+  const char* integerEnd = p;
+  bool digits = p != start;
   if (*p == '.') {
-    const char* fraction = ++p;
-    while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-    any = any || p != fraction;
+    ++p;
+    const char* fraction = p;
+    while (IsDigit(*p)) ++p;
+    digits = digits || p != fraction;
   }
-  if (!any) return 0.0;
+  if (!digits) return 0.0;
+  long exponent = 0;
   if (*p == 'e' || *p == 'E') {
     const char* e = p + 1;
+    bool negativeExponent = *e == '-';
     if (*e == '+' || *e == '-') ++e;
-    if (std::isdigit(static_cast<unsigned char>(*e))) {
-      while (std::isdigit(static_cast<unsigned char>(*e))) ++e;
-      p = e;
+    if (IsDigit(*e)) {
+      for (; IsDigit(*e); ++e)
+        if (exponent < 100000) exponent = exponent * 10 + (*e - '0');
+      if (negativeExponent) exponent = -exponent;
+      p = e;  // an 'e' without digits is not part of the number
     }
   }
-  return std::strtod(std::string(text, static_cast<size_t>(p - text)).c_str(), nullptr);
+  double value = 0.0;
+  std::from_chars_result result = std::from_chars(start, p, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large or too small for a double: the decimal position of the first
+    // significant digit, moved by the exponent, tells which.
+    long magnitude = 0;
+    const char* q = start;
+    while (*q == '0') ++q;
+    if (q < integerEnd) {
+      magnitude = static_cast<long>(integerEnd - q) - 1;
+    } else {
+      q = integerEnd + 1;  // past the point
+      while (*q == '0') ++q;
+      magnitude = -static_cast<long>(q - integerEnd);
+    }
+    value = magnitude + exponent > 0 ? HUGE_VAL : 0.0;
+  } else if (result.ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+float ParconNarrow(double value) {
+  // Doubles from here on round to infinity in 32 bits (half an ulp above the
+  // largest float, where the tie goes to the even infinity).
+  constexpr double kRoundsToInfinity = 0x1.ffffffp+127;
+  if (value >= kRoundsToInfinity) return HUGE_VALF;
+  if (value <= -kRoundsToInfinity) return -HUGE_VALF;
+  return static_cast<float>(value);
 }
 
 }  // namespace tarn

@@ -149,9 +149,9 @@ GLint AddressModeGL(int mode) {
 
 class OpenGLBackend : public Backend {
  public:
-  ~OpenGLBackend() override {
-    // The context may be gone by now; Close() is the place to free objects.
-  }
+  // The context may be gone when the back end is destroyed: Close() frees
+  // the OpenGL objects.
+  ~OpenGLBackend() override = default;
 
   bool Init(int width, int height, bool bit16) override {
     (void)bit16;  // the colour depth is the context's, chosen by the platform
@@ -180,7 +180,6 @@ class OpenGLBackend : public Backend {
     bound_ = kBindingUnknown;
     addressMode_ = 0;
     inTarget_ = false;
-    presented_ = false;
 
     // The initial states: the alpha blending preset, everything else off.
     ApplyAll(RenderStates());
@@ -192,6 +191,7 @@ class OpenGLBackend : public Backend {
   void Close() override {
     if (inTarget_ && gl_.bindFramebuffer) gl_.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     inTarget_ = false;
+    current_ = nullptr;
     for (auto& entry : textures_) {
       entry.second.target.reset();
       GLuint name = static_cast<GLuint>(entry.first);
@@ -269,6 +269,8 @@ class OpenGLBackend : public Backend {
     out.bgra.assign(static_cast<size_t>(record.width) * static_cast<size_t>(record.height) * 4, 0);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     bound_ = kBindingUnknown;
+    while (glGetError() != GL_NO_ERROR) {
+    }
     // Row 0 is the image's top for uploaded textures and, thanks to the
     // flipped projection, for render targets too.
     glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, out.bgra.data());
@@ -286,7 +288,6 @@ class OpenGLBackend : public Backend {
     ClearColour(static_cast<float>((clearArgb >> 16) & 0xFF) / 255.0f,
                 static_cast<float>((clearArgb >> 8) & 0xFF) / 255.0f, static_cast<float>(clearArgb & 0xFF) / 255.0f,
                 static_cast<float>(clearArgb >> 24) / 255.0f, false);
-    presented_ = false;
     return true;
   }
 
@@ -303,7 +304,6 @@ class OpenGLBackend : public Backend {
     ClearColour(0, 0, 0, 0, true);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    if (!inTarget_) presented_ = false;
   }
 
   void SetProjection(const float matrix[16], int targetWidth, int targetHeight) override {
@@ -313,9 +313,6 @@ class OpenGLBackend : public Backend {
     glLoadMatrixf(matrix);
     glMatrixMode(GL_MODELVIEW);
     glViewport(0, 0, targetWidth, targetHeight);
-    // Culling judges the winding in framebuffer coordinates, which the
-    // flipped target projection mirrors.
-    ApplyCull(states_.cullMode);
   }
 
   void SetStates(const RenderStates& s) override {
@@ -368,27 +365,25 @@ class OpenGLBackend : public Backend {
       glVertex3f(v.x, v.y, v.z);
     }
     glEnd();
-    if (!inTarget_) presented_ = false;
   }
 
   bool Present() override {
     Platform::Get().SwapGL();
-    presented_ = true;
     return true;
   }
 
   bool ReadBackBuffer(PixelImage& out) override {
     if (width_ <= 0 || height_ <= 0) return false;
     if (inTarget_) current_->Unbind();
-    // After a swap the back buffer's contents are undefined; what was shown
-    // is in the front buffer.
-    glReadBuffer(presented_ ? GL_FRONT : GL_BACK);
+    // Mesa's swap copies the back buffer to the window and leaves it as it
+    // was, so after a present this is still the frame shown. (The front
+    // buffer of the software rasteriser is not the window's contents.)
+    glReadBuffer(GL_BACK);
     std::vector<uint8_t> rows(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
     while (glGetError() != GL_NO_ERROR) {
     }
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
     bool ok = glGetError() == GL_NO_ERROR;
-    glReadBuffer(GL_BACK);
     if (inTarget_) current_->Bind();
     if (!ok) return false;
     out.width = width_;
@@ -501,7 +496,6 @@ class OpenGLBackend : public Backend {
   int cullApplied_ = -1;
   FBORenderBuffer* current_ = nullptr;
   bool inTarget_ = false;
-  bool presented_ = false;  // nothing drawn into the window since the last swap
 };
 
 }  // namespace

@@ -73,26 +73,84 @@ int WrapIndex(int i, int n, int mode) {
   return m < 0 ? m + n : m;
 }
 
-// Bilinear sample; channels 0..255 in out[0..3] = r, g, b, a.
-void Sample(const Surface& tex, float u, float v, int mode, float* out) {
-  float tx = u * static_cast<float>(tex.width) - 0.5f;
-  float ty = v * static_cast<float>(tex.height) - 0.5f;
-  float fx0 = std::floor(tx), fy0 = std::floor(ty);
-  float fx = tx - fx0, fy = ty - fy0;
-  // Keep huge coordinates from overflowing the integer conversion.
-  fx0 = std::clamp(fx0, -1.0e8f, 1.0e8f);
-  fy0 = std::clamp(fy0, -1.0e8f, 1.0e8f);
-  int x0 = static_cast<int>(fx0), y0 = static_cast<int>(fy0);
-  int xa = WrapIndex(x0, tex.width, mode), xb = WrapIndex(x0 + 1, tex.width, mode);
-  int ya = WrapIndex(y0, tex.height, mode), yb = WrapIndex(y0 + 1, tex.height, mode);
-  uint32_t p00 = tex.Row(ya)[xa], p10 = tex.Row(ya)[xb], p01 = tex.Row(yb)[xa], p11 = tex.Row(yb)[xb];
-  float w00 = (1 - fx) * (1 - fy), w10 = fx * (1 - fy), w01 = (1 - fx) * fy, w11 = fx * fy;
-  for (int c = 0; c < 4; ++c) {
-    int shift = c == 0 ? 16 : c == 1 ? 8 : c == 2 ? 0 : 24;
-    out[c] = static_cast<float>((p00 >> shift) & 0xFF) * w00 + static_cast<float>((p10 >> shift) & 0xFF) * w10 +
-             static_cast<float>((p01 >> shift) & 0xFF) * w01 + static_cast<float>((p11 >> shift) & 0xFF) * w11;
+// x / 255 rounded to nearest, for x up to 255 * 255 * 2.
+inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+inline int FloorToInt(float f) {
+  f = std::clamp(f, -1.0e9f, 1.0e9f);
+  int i = static_cast<int>(f);
+  return f < static_cast<float>(i) ? i - 1 : i;
+}
+
+struct Sampler {
+  const Surface* tex = nullptr;
+  int mode = kAddressWrap;
+  bool fastWrap = false;  // power-of-two size with wrapping: masks instead of modulo
+  int wMask = 0, hMask = 0;
+  float scaleU = 0, scaleV = 0;  // texture size times 256 (8 fraction bits)
+};
+
+Sampler MakeSampler(const Surface* tex, int mode) {
+  Sampler s;
+  if (!tex) return s;
+  s.tex = tex;
+  s.mode = mode;
+  auto pow2 = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
+  s.fastWrap = mode != kAddressClamp && mode != kAddressMirror && pow2(tex->width) && pow2(tex->height);
+  s.wMask = tex->width - 1;
+  s.hMask = tex->height - 1;
+  s.scaleU = static_cast<float>(tex->width) * 256.0f;
+  s.scaleV = static_cast<float>(tex->height) * 256.0f;
+  return s;
+}
+
+// Linear interpolation of two packed pixels with weight f (0..256) on b.
+inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {
+  uint32_t g = 256 - f;
+  uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+  uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f)) & 0xFF00FF00u;
+  return rb | ag;
+}
+
+// Bilinear sample with 8 fraction bits; texel centres at half-integers.
+inline uint32_t Sample(const Sampler& s, float u, float v) {
+  int tx = FloorToInt(u * s.scaleU - 128.0f);
+  int ty = FloorToInt(v * s.scaleV - 128.0f);
+  uint32_t fx = static_cast<uint32_t>(tx & 255), fy = static_cast<uint32_t>(ty & 255);
+  int x0 = tx >> 8, y0 = ty >> 8;
+  int xa, xb, ya, yb;
+  const Surface& t = *s.tex;
+  if (s.fastWrap) {
+    xa = x0 & s.wMask;
+    xb = (x0 + 1) & s.wMask;
+    ya = y0 & s.hMask;
+    yb = (y0 + 1) & s.hMask;
+  } else {
+    xa = WrapIndex(x0, t.width, s.mode);
+    xb = WrapIndex(x0 + 1, t.width, s.mode);
+    ya = WrapIndex(y0, t.height, s.mode);
+    yb = WrapIndex(y0 + 1, t.height, s.mode);
   }
-  if (!tex.alpha) out[3] = 255.0f;
+  const uint32_t* rowA = t.Row(ya);
+  const uint32_t* rowB = t.Row(yb);
+  uint32_t top = fx ? LerpPixel(rowA[xa], rowA[xb], fx) : rowA[xa];
+  uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
+  uint32_t texel = fy ? LerpPixel(top, bottom, fy) : top;
+  return t.alpha ? texel : texel | 0xFF000000u;
+}
+
+// Two 16-bit fields at once: each field x becomes x / 255 rounded.
+inline uint32_t Div255Pair(uint32_t x) {
+  x += 0x00800080u;
+  return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Multiplies a packed pixel by a packed colour, channel by channel.
+inline uint32_t Modulate(uint32_t p, uint32_t c) {
+  if (c == 0xFFFFFFFFu) return p;
+  uint32_t rb = Div255Pair(((p >> 16) & 0xFF) * ((c >> 16) & 0xFF) << 16 | (p & 0xFF) * (c & 0xFF));
+  uint32_t ag = Div255Pair((p >> 24) * (c >> 24) << 16 | ((p >> 8) & 0xFF) * ((c >> 8) & 0xFF));
+  return rb | ag << 8;
 }
 
 float Factor(int factor, int channel, const float* src, const float* dst, float srcA, float dstA) {
@@ -130,26 +188,41 @@ uint32_t ToByte(float value) {
   return static_cast<uint32_t>(value * 255.0f + 0.5f);
 }
 
+enum class BlendPath { Alpha, Opaque, General };
+
 struct PixelContext {
   Surface* target;
   const RenderStates* states;
-  const Surface* texture;
-  int addressMode;
+  Sampler sampler;
   uint32_t writeMask;  // bits of the 32-bit pixel that are written
+  BlendPath path;
 };
 
-// Colour channels of 'rgba' are 0..255. Writes one pixel.
-void ShadePixel(const PixelContext& ctx, uint32_t& pixel, float r, float g, float b, float a, float u, float v) {
-  float src[4] = {r, g, b, a};
-  if (ctx.texture) {
-    float texel[4];
-    Sample(*ctx.texture, u, v, ctx.addressMode, texel);
-    for (int c = 0; c < 4; ++c) src[c] = texel[c] * src[c] * (1.0f / 255.0f);
+BlendPath ChooseBlendPath(const RenderStates& st, const Surface& target, uint32_t mask) {
+  if (st.alphaFunc != kAlways || mask != 0xFFFFFFFFu || target.bit16 || st.blendOp != kOpAdd) return BlendPath::General;
+  if (!st.blendEnabled) return BlendPath::Opaque;
+  if (st.srcBlend == kBlendSrcAlpha && st.dstBlend == kBlendInvSrcAlpha) return BlendPath::Alpha;
+  return BlendPath::General;
+}
+
+// Combines the source pixel (after texturing) with the target pixel.
+inline void BlendPixel(const PixelContext& ctx, uint32_t& pixel, uint32_t source) {
+  if (ctx.path == BlendPath::Alpha) {
+    uint32_t a = source >> 24, ia = 255 - a, d = pixel;
+    if (!ctx.target->alpha) d |= 0xFF000000u;
+    uint32_t rb = Div255Pair((source & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
+    uint32_t ag = Div255Pair(((source >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
+    pixel = rb | ag << 8;
+    return;
+  }
+  if (ctx.path == BlendPath::Opaque) {
+    pixel = source;
+    return;
   }
   const RenderStates& st = *ctx.states;
-  int alphaByte = static_cast<int>(src[3] + 0.5f);
-  if (st.alphaFunc != kAlways && !AlphaPasses(st.alphaFunc, alphaByte, st.alphaRef)) return;
-  for (float& c : src) c *= 1.0f / 255.0f;
+  if (st.alphaFunc != kAlways && !AlphaPasses(st.alphaFunc, static_cast<int>(source >> 24), st.alphaRef)) return;
+  float src[4] = {static_cast<float>((source >> 16) & 0xFF) / 255.0f, static_cast<float>((source >> 8) & 0xFF) / 255.0f,
+                  static_cast<float>(source & 0xFF) / 255.0f, static_cast<float>(source >> 24) / 255.0f};
   float out[4];
   if (!st.blendEnabled) {
     for (int c = 0; c < 4; ++c) out[c] = src[c];
@@ -158,13 +231,13 @@ void ShadePixel(const PixelContext& ctx, uint32_t& pixel, float r, float g, floa
                     static_cast<float>(pixel & 0xFF) / 255.0f,
                     ctx.target->alpha ? static_cast<float>(pixel >> 24) / 255.0f : 1.0f};
     for (int c = 0; c < 4; ++c) {
-      float s = src[c], d = dst[c];
+      float sc = src[c], dc = dst[c];
       switch (st.blendOp) {
-        case kOpMin: out[c] = std::min(s, d); break;
-        case kOpMax: out[c] = std::max(s, d); break;
+        case kOpMin: out[c] = std::min(sc, dc); break;
+        case kOpMax: out[c] = std::max(sc, dc); break;
         default: {
-          float fs = s * Factor(st.srcBlend, c, src, dst, src[3], dst[3]);
-          float fd = d * Factor(st.dstBlend, c, src, dst, src[3], dst[3]);
+          float fs = sc * Factor(st.srcBlend, c, src, dst, src[3], dst[3]);
+          float fd = dc * Factor(st.dstBlend, c, src, dst, src[3], dst[3]);
           out[c] = st.blendOp == kOpSubtract ? fs - fd : st.blendOp == kOpRevSubtract ? fd - fs : fs + fd;
         }
       }
@@ -180,9 +253,15 @@ void ShadePixel(const PixelContext& ctx, uint32_t& pixel, float r, float g, floa
   pixel = (pixel & ~ctx.writeMask) | (value & ctx.writeMask);
 }
 
+inline uint32_t PackColour(float r, float g, float b, float a) {
+  auto byte = [](float c) { return static_cast<uint32_t>(std::clamp(c, 0.0f, 255.0f) + 0.5f); };
+  return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+}
+
 bool IsTopLeft(float dx, float dy) { return (dy == 0.0f && dx > 0.0f) || dy < 0.0f; }
 
-void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, ScreenVertex c, bool perspective) {
+void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, ScreenVertex c, bool perspective,
+                    int rowPhase, int rowStep) {
   float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
   int cull = ctx.states->cullMode;
   if (area == 0.0f) return;
@@ -240,29 +319,67 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
     attrX[k] = (va * ex[0] + vb * ex[1] + vc * ex[2]) * invArea;
     attrY[k] = (va * ey[0] + vb * ey[1] + vc * ey[2]) * invArea;
   }
-  for (int y = y0; y <= y1; ++y) {
-    float fy = static_cast<float>(y - y0);
+  auto inside = [&](int x, const double* rowE) {
+    for (int i = 0; i < 3; ++i) {
+      double value = edgeA[i] * x + rowE[i];
+      if (!(value > 0.0 || (value == 0.0 && inclusive[i]))) return false;
+    }
+    return true;
+  };
+  bool constantColour = true;
+  for (int k = 2; k < kAttrs && constantColour; ++k)
+    constantColour = attrX[k] == 0 && attrY[k] == 0 && !perspective;
+  uint32_t flatColour = PackColour(attr0[2], attr0[3], attr0[4], attr0[5]);
+  const bool textured = ctx.sampler.tex != nullptr;
+  int firstRow = y0 + ((rowPhase - y0 % rowStep) % rowStep + rowStep) % rowStep;
+  for (int y = firstRow; y <= y1; y += rowStep) {
     double rowE[3];
     for (int i = 0; i < 3; ++i) rowE[i] = edgeB[i] * y + edgeC[i];
-    float row[kAttrs + 1];
-    for (int k = 0; k <= kAttrs; ++k) row[k] = attr0[k] + attrY[k] * fy;
-    uint32_t* line = ctx.target->Row(y);
-    for (int x = x0; x <= x1; ++x) {
-      float fx = static_cast<float>(x - x0);
-      bool inside = true;
-      for (int i = 0; i < 3 && inside; ++i) {
-        double value = edgeA[i] * x + rowE[i];
-        inside = value > 0.0 || (value == 0.0 && inclusive[i]);
+    // The covered span of this row: bounds from the edges, then settled
+    // with the exact test (the covered pixels of a row are contiguous).
+    double lo = x0, hi = x1;
+    bool empty = false;
+    for (int i = 0; i < 3; ++i) {
+      if (edgeA[i] > 0) lo = std::max(lo, std::ceil(-rowE[i] / edgeA[i]) - 1);
+      else if (edgeA[i] < 0) hi = std::min(hi, std::floor(-rowE[i] / edgeA[i]) + 1);
+      else if (rowE[i] < 0 || (rowE[i] == 0 && !inclusive[i])) empty = true;
+    }
+    if (empty || lo > hi) continue;
+    int xs = static_cast<int>(lo), xe = static_cast<int>(hi);
+    while (xs <= xe && !inside(xs, rowE)) ++xs;
+    while (xe >= xs && !inside(xe, rowE)) --xe;
+    if (xs > xe) continue;
+    float fy = static_cast<float>(y - y0);
+    float fx = static_cast<float>(xs - x0);
+    float at[kAttrs + 1];
+    for (int k = 0; k <= kAttrs; ++k) at[k] = attr0[k] + attrY[k] * fy + attrX[k] * fx;
+    uint32_t* pixel = ctx.target->Row(y) + xs;
+    uint32_t* const end = pixel + (xe - xs + 1);
+    if (perspective) {
+      for (; pixel != end; ++pixel) {
+        float w = 1.0f / at[kAttrs];
+        uint32_t colour = PackColour(at[2] * w, at[3] * w, at[4] * w, at[5] * w);
+        uint32_t source = textured ? Modulate(Sample(ctx.sampler, at[0] * w, at[1] * w), colour) : colour;
+        BlendPixel(ctx, *pixel, source);
+        for (int k = 0; k <= kAttrs; ++k) at[k] += attrX[k];
       }
-      if (!inside) continue;
-      float at[kAttrs];
-      if (perspective) {
-        float w = 1.0f / (row[kAttrs] + attrX[kAttrs] * fx);
-        for (int k = 0; k < kAttrs; ++k) at[k] = (row[k] + attrX[k] * fx) * w;
+    } else if (constantColour) {
+      // The common case: an affine quad of one colour; only u and v move.
+      float u = at[0], v = at[1];
+      const float du = attrX[0], dv = attrX[1];
+      if (textured) {
+        for (; pixel != end; ++pixel, u += du, v += dv)
+          BlendPixel(ctx, *pixel, Modulate(Sample(ctx.sampler, u, v), flatColour));
       } else {
-        for (int k = 0; k < kAttrs; ++k) at[k] = row[k] + attrX[k] * fx;
+        for (; pixel != end; ++pixel) BlendPixel(ctx, *pixel, flatColour);
       }
-      ShadePixel(ctx, line[x], at[2], at[3], at[4], at[5], at[0], at[1]);
+    } else {
+      for (; pixel != end; ++pixel) {
+        uint32_t colour = PackColour(at[2], at[3], at[4], at[5]);
+        uint32_t source = textured ? Modulate(Sample(ctx.sampler, at[0], at[1]), colour) : colour;
+        BlendPixel(ctx, *pixel, source);
+        for (int k = 0; k < kAttrs; ++k) at[k] += attrX[k];
+      }
     }
   }
 }
@@ -270,7 +387,7 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
 }  // namespace
 
 void RasterQuad(Surface& target, const Viewport& viewport, const RenderStates& states, const Quad& quad,
-                const Surface* texture, int addressMode) {
+                const Surface* texture, int addressMode, int rowPhase, int rowStep) {
   ClipVertex in[4], mid[8], out[12];
   for (int i = 0; i < 4; ++i) in[i] = Transform(quad.v[i], viewport.matrix);
   int n = ClipPolygon(in, 4, mid, [](const ClipVertex& c) { return c.z; });
@@ -294,8 +411,10 @@ void RasterQuad(Surface& target, const Viewport& viewport, const RenderStates& s
   uint32_t mask = (states.colorMask[0] ? 0x00FF0000u : 0) | (states.colorMask[1] ? 0x0000FF00u : 0) |
                   (states.colorMask[2] ? 0x000000FFu : 0) | (states.colorMask[3] ? 0xFF000000u : 0);
   if (mask == 0) return;
-  PixelContext ctx{&target, &states, texture && texture->width > 0 ? texture : nullptr, addressMode, mask};
-  for (int i = 1; i + 1 < n; ++i) RasterTriangle(ctx, screen[0], screen[i], screen[i + 1], perspective);
+  const Surface* tex = texture && texture->width > 0 ? texture : nullptr;
+  PixelContext ctx{&target, &states, MakeSampler(tex, addressMode), mask, ChooseBlendPath(states, target, mask)};
+  for (int i = 1; i + 1 < n; ++i)
+    RasterTriangle(ctx, screen[0], screen[i], screen[i + 1], perspective, rowPhase, rowStep);
 }
 
 }  // namespace tarn::gfx

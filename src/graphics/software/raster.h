@@ -16,7 +16,9 @@ struct Viewport {
 };
 
 // Draws a quad (two triangles: 0-1-2 and 0-2-3). 'texture' may be null.
+// Only rows y with y % rowStep == rowPhase are touched, so several threads
+// can draw the same quads into one target side by side.
 void RasterQuad(Surface& target, const Viewport& viewport, const RenderStates& states, const Quad& quad,
-                const Surface* texture, int addressMode);
+                const Surface* texture, int addressMode, int rowPhase = 0, int rowStep = 1);
 
 }  // namespace tarn::gfx

@@ -6,6 +6,7 @@
 
 #include "graphics/backend.h"
 #include "graphics/software/debug_font.h"
+#include "graphics/software/draw_queue.h"
 #include "graphics/software/raster.h"
 #include "platform/platform.h"
 
@@ -23,6 +24,7 @@ class SoftwareBackend : public Backend {
     return true;
   }
   void Close() override {
+    queue_.Flush();
     textures_.clear();
     target_ = &backBuffer_;
   }
@@ -43,12 +45,14 @@ class SoftwareBackend : public Backend {
     return handle;
   }
   void ReleaseTexture(TextureHandle texture) override {
+    queue_.Flush();
     auto it = textures_.find(texture);
     if (it == textures_.end()) return;
     if (target_ == it->second.get()) target_ = &backBuffer_;
     textures_.erase(it);
   }
   bool ReadTexture(TextureHandle texture, PixelImage& out) override {
+    queue_.Flush();
     const Surface* surface = Find(texture);
     if (!surface) return false;
     Copy(*surface, out);
@@ -57,13 +61,17 @@ class SoftwareBackend : public Backend {
   bool BeginTarget(TextureHandle texture, uint32_t clearArgb) override {
     Surface* surface = Find(texture);
     if (!surface) return false;
+    queue_.Flush();
     target_ = surface;
     std::fill(surface->pixels.begin(), surface->pixels.end(), clearArgb);
     return true;
   }
   void EndTarget() override { target_ = &backBuffer_; }
 
-  void Clear() override { std::fill(backBuffer_.pixels.begin(), backBuffer_.pixels.end(), 0u); }
+  void Clear() override {
+    queue_.Flush();
+    std::fill(backBuffer_.pixels.begin(), backBuffer_.pixels.end(), 0u);
+  }
   void SetProjection(const float matrix[16], int width, int height) override {
     std::memcpy(viewport_.matrix, matrix, sizeof viewport_.matrix);
     viewport_.width = width;
@@ -71,15 +79,17 @@ class SoftwareBackend : public Backend {
   }
   void SetStates(const RenderStates& states) override { states_ = states; }
   void Draw(const Quad& quad, TextureHandle texture, int addressMode) override {
-    RasterQuad(*target_, viewport_, states_, quad, Find(texture), addressMode);
+    queue_.Add(target_, viewport_, states_, quad, Find(texture), addressMode);
   }
   bool Present() override {
+    queue_.Flush();
     if (backBuffer_.width <= 0) return false;
     Platform::Get().PresentPixels(reinterpret_cast<const uint8_t*>(backBuffer_.pixels.data()), backBuffer_.width,
                                   backBuffer_.height);
     return true;
   }
   bool ReadBackBuffer(PixelImage& out) override {
+    queue_.Flush();
     Copy(backBuffer_, out);
     for (size_t i = 3; i < out.bgra.size(); i += 4) out.bgra[i] = 255;  // the back buffer has no alpha
     return true;
@@ -87,6 +97,7 @@ class SoftwareBackend : public Backend {
 
   bool HasDebugFont() const override { return true; }
   void DrawDebugText(int x, int y, const std::string& text, uint32_t argb) override {
+    queue_.Flush();
     DrawDebugFontText(*target_, x, y, text, argb);
   }
   int MeasureDebugText(const std::string& text) override { return MeasureDebugFontText(text) + 1; }
@@ -109,6 +120,7 @@ class SoftwareBackend : public Backend {
   Viewport viewport_{};
   RenderStates states_;
   std::unordered_map<TextureHandle, std::unique_ptr<Surface>> textures_;
+  DrawQueue queue_;  // last: its thread stops before the surfaces go
 };
 
 }  // namespace
