@@ -294,17 +294,21 @@ double ParconToFloat(const char* text) {
   if (result.ec == std::errc::result_out_of_range) {
     // Too large or too small for a double: the decimal position of the first
     // significant digit, moved by the exponent, tells which.
-    long magnitude = 0;
     const char* q = start;
     while (*q == '0') ++q;
+    long magnitude = 0;
+    bool significant = true;
     if (q < integerEnd) {
       magnitude = static_cast<long>(integerEnd - q) - 1;
-    } else {
-      q = integerEnd + 1;  // past the point
+    } else if (*integerEnd == '.') {
+      q = integerEnd + 1;
       while (*q == '0') ++q;
       magnitude = -static_cast<long>(q - integerEnd);
+      significant = q < p && IsDigit(*q);
+    } else {
+      significant = false;
     }
-    value = magnitude + exponent > 0 ? HUGE_VAL : 0.0;
+    value = significant && magnitude + exponent > 0 ? HUGE_VAL : 0.0;
   } else if (result.ec != std::errc()) {
     value = 0.0;
   }

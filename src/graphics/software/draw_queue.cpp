@@ -7,7 +7,7 @@ namespace {
 constexpr size_t kThreadedMinimum = 8;
 }  // namespace
 
-DrawQueue::DrawQueue() : worker_([this] { Worker(); }) {}
+DrawQueue::DrawQueue() { worker_ = std::thread([this] { Worker(); }); }
 
 DrawQueue::~DrawQueue() {
   {

@@ -37,12 +37,12 @@ class DrawQueue {
   void Worker();
 
   std::vector<Command> commands_;
-  std::thread worker_;
   std::mutex lock_;
   std::condition_variable wake_;
   std::condition_variable done_;
   bool workPending_ = false;
   bool stopping_ = false;
+  std::thread worker_;  // last: it starts once everything it uses exists
 };
 
 }  // namespace tarn::gfx
