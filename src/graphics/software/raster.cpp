@@ -145,6 +145,32 @@ inline uint32_t Div255Pair(uint32_t x) {
   return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
 
+// Bilinear sample at fixed-point texel coordinates (8 fraction bits,
+// already shifted by half a texel).
+inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
+  uint32_t fx = static_cast<uint32_t>(tx & 255), fy = static_cast<uint32_t>(ty & 255);
+  int x0 = tx >> 8, y0 = ty >> 8;
+  int xa, xb, ya, yb;
+  const Surface& t = *s.tex;
+  if (s.fastWrap) {
+    xa = x0 & s.wMask;
+    xb = (x0 + 1) & s.wMask;
+    ya = y0 & s.hMask;
+    yb = (y0 + 1) & s.hMask;
+  } else {
+    xa = WrapIndex(x0, t.width, s.mode);
+    xb = WrapIndex(x0 + 1, t.width, s.mode);
+    ya = WrapIndex(y0, t.height, s.mode);
+    yb = WrapIndex(y0 + 1, t.height, s.mode);
+  }
+  const uint32_t* rowA = t.Row(ya);
+  const uint32_t* rowB = t.Row(yb);
+  uint32_t top = fx ? LerpPixel(rowA[xa], rowA[xb], fx) : rowA[xa];
+  uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
+  uint32_t texel = fy ? LerpPixel(top, bottom, fy) : top;
+  return t.alpha ? texel : texel | 0xFF000000u;
+}
+
 // Multiplies a packed pixel by a packed colour, channel by channel.
 inline uint32_t Modulate(uint32_t p, uint32_t c) {
   if (c == 0xFFFFFFFFu) return p;
@@ -205,14 +231,19 @@ BlendPath ChooseBlendPath(const RenderStates& st, const Surface& target, uint32_
   return BlendPath::General;
 }
 
+// The default blending: source over target by the source's alpha.
+inline void AlphaBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
+  uint32_t a = source >> 24, ia = 255 - a, d = pixel;
+  if (!targetAlpha) d |= 0xFF000000u;
+  uint32_t rb = Div255Pair((source & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
+  uint32_t ag = Div255Pair(((source >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
+  pixel = rb | ag << 8;
+}
+
 // Combines the source pixel (after texturing) with the target pixel.
 inline void BlendPixel(const PixelContext& ctx, uint32_t& pixel, uint32_t source) {
   if (ctx.path == BlendPath::Alpha) {
-    uint32_t a = source >> 24, ia = 255 - a, d = pixel;
-    if (!ctx.target->alpha) d |= 0xFF000000u;
-    uint32_t rb = Div255Pair((source & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
-    uint32_t ag = Div255Pair(((source >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
-    pixel = rb | ag << 8;
+    AlphaBlend(pixel, source, ctx.target->alpha);
     return;
   }
   if (ctx.path == BlendPath::Opaque) {
@@ -368,8 +399,26 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
       float u = at[0], v = at[1];
       const float du = attrX[0], dv = attrX[1];
       if (textured) {
-        for (; pixel != end; ++pixel, u += du, v += dv)
-          BlendPixel(ctx, *pixel, Modulate(Sample(ctx.sampler, u, v), flatColour));
+        // Fixed-point stepping with 16 fraction bits; the sampler takes 8.
+        const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
+        int64_t tx = static_cast<int64_t>(std::floor(std::clamp(u * su - 32768.0, -4.0e15, 4.0e15)));
+        int64_t ty = static_cast<int64_t>(std::floor(std::clamp(v * sv - 32768.0, -4.0e15, 4.0e15)));
+        const int64_t dtx = static_cast<int64_t>(std::llround(std::clamp(du * su, -1.0e12, 1.0e12)));
+        const int64_t dty = static_cast<int64_t>(std::llround(std::clamp(dv * sv, -1.0e12, 1.0e12)));
+        auto sample = [&](int64_t x, int64_t y) {
+          return SampleFixed(ctx.sampler, static_cast<int>(x >> 8), static_cast<int>(y >> 8));
+        };
+        if (ctx.path == BlendPath::Alpha) {
+          const bool targetAlpha = ctx.target->alpha;
+          for (; pixel != end; ++pixel, tx += dtx, ty += dty)
+            AlphaBlend(*pixel, Modulate(sample(tx, ty), flatColour), targetAlpha);
+        } else {
+          for (; pixel != end; ++pixel, tx += dtx, ty += dty)
+            BlendPixel(ctx, *pixel, Modulate(sample(tx, ty), flatColour));
+        }
+      } else if (ctx.path == BlendPath::Alpha) {
+        const bool targetAlpha = ctx.target->alpha;
+        for (; pixel != end; ++pixel) AlphaBlend(*pixel, flatColour, targetAlpha);
       } else {
         for (; pixel != end; ++pixel) BlendPixel(ctx, *pixel, flatColour);
       }
