@@ -112,39 +112,6 @@ inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {
   return rb | ag;
 }
 
-// Bilinear sample with 8 fraction bits; texel centres at half-integers.
-inline uint32_t Sample(const Sampler& s, float u, float v) {
-  int tx = FloorToInt(u * s.scaleU - 128.0f);
-  int ty = FloorToInt(v * s.scaleV - 128.0f);
-  uint32_t fx = static_cast<uint32_t>(tx & 255), fy = static_cast<uint32_t>(ty & 255);
-  int x0 = tx >> 8, y0 = ty >> 8;
-  int xa, xb, ya, yb;
-  const Surface& t = *s.tex;
-  if (s.fastWrap) {
-    xa = x0 & s.wMask;
-    xb = (x0 + 1) & s.wMask;
-    ya = y0 & s.hMask;
-    yb = (y0 + 1) & s.hMask;
-  } else {
-    xa = WrapIndex(x0, t.width, s.mode);
-    xb = WrapIndex(x0 + 1, t.width, s.mode);
-    ya = WrapIndex(y0, t.height, s.mode);
-    yb = WrapIndex(y0 + 1, t.height, s.mode);
-  }
-  const uint32_t* rowA = t.Row(ya);
-  const uint32_t* rowB = t.Row(yb);
-  uint32_t top = fx ? LerpPixel(rowA[xa], rowA[xb], fx) : rowA[xa];
-  uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
-  uint32_t texel = fy ? LerpPixel(top, bottom, fy) : top;
-  return t.alpha ? texel : texel | 0xFF000000u;
-}
-
-// Two 16-bit fields at once: each field x becomes x / 255 rounded.
-inline uint32_t Div255Pair(uint32_t x) {
-  x += 0x00800080u;
-  return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-}
-
 // Bilinear sample at fixed-point texel coordinates (8 fraction bits,
 // already shifted by half a texel).
 inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
@@ -169,6 +136,11 @@ inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
   uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
   uint32_t texel = fy ? LerpPixel(top, bottom, fy) : top;
   return t.alpha ? texel : texel | 0xFF000000u;
+}
+
+// Bilinear sample at texture coordinates; texel centres at half-integers.
+inline uint32_t Sample(const Sampler& s, float u, float v) {
+  return SampleFixed(s, FloorToInt(u * s.scaleU - 128.0f), FloorToInt(v * s.scaleV - 128.0f));
 }
 
 // Multiplies a packed pixel by a packed colour, channel by channel.
