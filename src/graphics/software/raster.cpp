@@ -143,6 +143,12 @@ inline uint32_t Sample(const Sampler& s, float u, float v) {
   return SampleFixed(s, FloorToInt(u * s.scaleU - 128.0f), FloorToInt(v * s.scaleV - 128.0f));
 }
 
+// Two 16-bit fields at once: each field x becomes x / 255 rounded.
+inline uint32_t Div255Pair(uint32_t x) {
+  x += 0x00800080u;
+  return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
 // Multiplies a packed pixel by a packed colour, channel by channel.
 inline uint32_t Modulate(uint32_t p, uint32_t c) {
   if (c == 0xFFFFFFFFu) return p;
