@@ -1,0 +1,36 @@
+#include "graphics/bitmap_handles.h"
+
+#include <memory>
+#include <set>
+
+#include "script/args.h"
+
+namespace tarn::gfx {
+
+namespace {
+std::set<Bitmap*>& Live() {
+  static std::set<Bitmap*> live;
+  return live;
+}
+}  // namespace
+
+Bitmap* NewScriptBitmap() {
+  Bitmap* bitmap = new Bitmap();
+  Live().insert(bitmap);
+  return bitmap;
+}
+
+void FreeScriptBitmap(Bitmap* bitmap) {
+  if (Live().erase(bitmap)) delete bitmap;
+}
+
+Bitmap* ScriptBitmap(lua_State* L, int index) {
+  auto* bitmap = static_cast<Bitmap*>(args::Handle(L, index));
+  return bitmap && Live().count(bitmap) ? bitmap : nullptr;
+}
+
+void AdoptScriptBitmap(Bitmap* bitmap) { Live().insert(bitmap); }
+
+void ForgetScriptBitmap(Bitmap* bitmap) { Live().erase(bitmap); }
+
+}  // namespace tarn::gfx

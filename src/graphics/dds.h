@@ -1,0 +1,23 @@
+// DDS files for the default renderer: DXT1, DXT3, DXT5 and uncompressed
+// 32-bit, first mip level only, decoded to B, G, R, A pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tarn::gfx {
+
+struct DdsImage {
+  int width = 0;
+  int height = 0;
+  bool alpha = false;
+  bool compressed = false;
+  int mipLevels = 1;
+  std::vector<uint8_t> bgra;  // rows top-down
+};
+
+// False for anything that is not a complete DDS file of a supported kind.
+bool DecodeDds(const uint8_t* data, size_t size, DdsImage& out);
+
+}  // namespace tarn::gfx

@@ -1,0 +1,53 @@
+// Makes the test images the game checks need: mkimage OUT.png PATTERN W H
+// Patterns: checker (8-pixel squares, four colours, opaque), gradient (red
+// across, green down, opaque), grey (red = green = blue = x, for "_alpha"
+// companions), ring (a white disc with soft edge on transparent).
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "graphics/png_file.h"
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    fprintf(stderr, "usage: mkimage OUT.png checker|gradient|grey|ring WIDTH HEIGHT\n");
+    return 2;
+  }
+  std::string pattern = argv[2];
+  tarn::gfx::PixelImage image;
+  image.width = atoi(argv[3]);
+  image.height = atoi(argv[4]);
+  if (image.width <= 0 || image.height <= 0) return 2;
+  image.bgra.resize(static_cast<size_t>(image.width) * image.height * 4);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      uint8_t* p = &image.bgra[(static_cast<size_t>(y) * image.width + x) * 4];
+      int b = 0, g = 0, r = 0, a = 255;
+      if (pattern == "checker") {
+        static const int colours[4][3] = {{255, 255, 255}, {255, 64, 32}, {32, 160, 255}, {40, 200, 60}};
+        const int* c = colours[((x / 8) + 2 * ((y / 8) % 2)) % 4];
+        r = c[0], g = c[1], b = c[2];
+      } else if (pattern == "gradient") {
+        r = x * 255 / std::max(1, image.width - 1);
+        g = y * 255 / std::max(1, image.height - 1);
+        b = 128;
+      } else if (pattern == "grey") {
+        r = g = b = x * 255 / std::max(1, image.width - 1);
+      } else if (pattern == "ring") {
+        double dx = x + 0.5 - image.width / 2.0, dy = y + 0.5 - image.height / 2.0;
+        double d = std::sqrt(dx * dx + dy * dy) / (image.width / 2.0);
+        r = g = b = 255;
+        a = d >= 1 ? 0 : static_cast<int>(255 * (1 - d));
+      } else {
+        fprintf(stderr, "mkimage: unknown pattern %s\n", pattern.c_str());
+        return 2;
+      }
+      p[0] = static_cast<uint8_t>(b);
+      p[1] = static_cast<uint8_t>(g);
+      p[2] = static_cast<uint8_t>(r);
+      p[3] = static_cast<uint8_t>(a);
+    }
+  }
+  return tarn::gfx::WritePngFile(argv[1], image) ? 0 : 1;
+}
