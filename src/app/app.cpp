@@ -101,6 +101,7 @@ bool Application::Init() {
   CreateMainWindow();
   Console::Instance().LoadHistory(kHistoryFile, false);
   ScriptInit();
+  gfx::TextureManager::Instance().CollectUnreferenced();
   FrameTimer::Instance().Reset();
   LogInfo("Application::Init done\n");
   return true;
@@ -174,6 +175,7 @@ void Application::Tick() {
     if (foreground) timer.Reset();
     ResetMouse();
     ClearKeyboard();
+    if (foreground && Cfg().dev_mode) gfx::TextureManager::Instance().ReloadChangedTextures();
   }
   if (!foreground) {
     platform.Sleep(kInactiveSleepMs);

@@ -1,6 +1,10 @@
 #include "graphics/texture.h"
 
+#include "app/settings.h"
 #include "diag/log.h"
+#include "graphics/sprite_file.h"
+#include "graphics/texture_load.h"
+#include "platform/platform.h"
 #include "graphics/render.h"
 
 namespace tarn::gfx {
@@ -89,18 +93,93 @@ void TextureManager::ReleaseDeviceObjects() {
 }
 
 void TextureManager::RestoreDeviceObjects() {
+  Backend* backend = RenderDevice::Instance().GetBackend();
   for (auto& record : records_) {
-    if (record->renderBuffer && !record->texture)
+    if (backend && record->texture) backend->ReleaseTexture(record->texture);
+    record->texture = 0;
+    if (!record->name.empty())
+      record->texture = LoadTexture(record->name, record->formatBit, -1, true, nullptr, nullptr);
+    else
       record->texture = CreateBlankTexture(record->width, record->height, record->alpha, true);
   }
 }
 
-void TextureManager::ReleaseAllTextures(bool warn) {
-  (void)warn;  // the report of forgotten bitmaps comes with image loading
+bool TextureManager::LoadBitmap(Bitmap& handle, const std::string& path, int flags) {
+  if (handle.valid) return false;
+  std::string key = TextureKey(path);
+  for (auto& record : records_) {
+    if (record->name != key) continue;
+    handle.record = record.get();
+    handle.hasSprites = !record->sprites.empty();
+    ++record->refCount;
+    handle.valid = true;
+    return true;
+  }
+  TextureInfo info;
+  FileInfo fileInfo;
+  TextureHandle texture = LoadTexture(path, 0, -1, !(flags & 4), &info, &fileInfo);
+  if (!texture) return false;
+  auto record = std::make_unique<TextureRecord>();
+  record->texture = texture;
+  record->name = key;
+  record->width = info.textureWidth;
+  record->height = info.textureHeight;
+  record->memorySize = info.memorySize;
+  record->formatBit = info.formatBit;
+  record->loadOptions = info.loadOptions;
+  record->modified = fileInfo.modified;
+  handle.record = record.get();
+  handle.valid = true;
+  handle.hasSprites = false;
+  if (flags & 1) {
+    std::string spritePath = path;
+    size_t slash = spritePath.find_last_of("/\\");
+    size_t dot = spritePath.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) spritePath.erase(dot);
+    record->sprites = ReadSpriteFile(FileSystem::ResourceKey(spritePath) + ".txt");
+    handle.hasSprites = !record->sprites.empty();
+  }
+  if (!handle.hasSprites && (flags & 2)) {
+    record->sprites.push_back(
+        {"main", 0, 0, info.imageWidth, info.imageHeight, info.imageWidth / 2, info.imageHeight / 2});
+    handle.hasSprites = true;
+  }
+  records_.push_back(std::move(record));
+  return true;
+}
+
+void TextureManager::ReloadChangedTextures() {
   Backend* backend = RenderDevice::Instance().GetBackend();
-  for (auto& record : records_)
+  for (auto& record : records_) {
+    if (record->name.empty()) continue;
+    std::string file = record->name + "." + FormatExtension(record->formatBit);
+    FileInfo info;
+    if (!FileSystem::Instance().Exists(file, true, &info) || info.modified == record->modified) continue;
     if (backend && record->texture) backend->ReleaseTexture(record->texture);
+    RenderDevice::Instance().UnbindTexture();
+    record->texture = LoadTexture(record->name, record->formatBit, -1, true, nullptr, nullptr);
+    record->modified = info.modified;
+  }
+}
+
+void TextureManager::ReleaseAllTextures(bool warn) {
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  int forgotten = 0;
+  for (auto& record : records_) {
+    if (record->refCount > 0) {
+      LogInfo("Texture is not released: %s [ref: %d]", record->name.c_str(), record->refCount);
+      ++forgotten;
+    }
+    if (backend && record->texture) backend->ReleaseTexture(record->texture);
+  }
   records_.clear();
+  if (Cfg().dev_mode && warn && forgotten > 0 && Platform::Installed()) {
+    MessageBoxRequest box;
+    box.caption = "Not released texture(s)";
+    box.text = "Some textures are not released, for more information read a log file.";
+    box.icon = BoxIcon::Information;
+    Platform::Get().ShowMessageBox(box);
+  }
 }
 
 int64_t TextureManager::Bytes() const {

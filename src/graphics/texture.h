@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphics/backend.h"
+#include "resources/filesystem.h"
 
 namespace tarn::gfx {
 
@@ -40,11 +41,34 @@ struct Bitmap {
 
 int32_t EstimateTextureBytes(int w, int h, int levels, bool alpha, bool compressed, bool bits16);
 
+// Image formats, tried in this order.
+enum FormatBit { kFormatDds = 1, kFormatPng = 2, kFormatJpg = 4, kFormatTga = 8, kFormatBmp = 16 };
+
+struct TextureInfo {
+  int formatBit = 0;
+  int loadOptions = -1;
+  int imageWidth = 0, imageHeight = 0;
+  int textureWidth = 0, textureHeight = 0;
+  int32_t memorySize = 0;
+};
+
+// The resource key of an image path: lower case, '/' separators, no extension.
+std::string TextureKey(const std::string& path);
+
+// Loads an image file into a texture of the current back end, trying the
+// allowed formats (0: from the extension) in order.
+TextureHandle LoadTexture(const std::string& path, int formats, int options, bool report, TextureInfo* info,
+                          FileInfo* fileInfo);
+
 class TextureManager {
  public:
   static TextureManager& Instance();
 
   TextureHandle CreateBlankTexture(int width, int height, bool alpha, bool renderTarget);
+  // flags: 1 read the sprite file, 2 add a "main" sprite when there is none,
+  // 4 do not report a missing or unreadable file.
+  bool LoadBitmap(Bitmap& handle, const std::string& path, int flags);
+  void ReloadChangedTextures();
   bool CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags);
   bool ReleaseBitmap(Bitmap& handle);
   void CollectUnreferenced();

@@ -9,6 +9,7 @@
 #include "platform/hostfs.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
+#include "resources/write_ops.h"
 
 namespace tarn {
 
@@ -132,7 +133,7 @@ bool FileSystem::CreateParentFolders(const std::string& path) {
 FILE* FileSystem::OpenWriteFile(const std::string& name, const char* mode, bool check) {
   std::string path = Resolve(name);
   if (check && std::strchr(mode, 'w')) {
-    if (!InWriteFolder(path)) {
+    if (!InWriteFolder(path) || !StaysInWriteFolder(hostfs::CollapseDots(path))) {
       SandboxWriteFile(path);
       return nullptr;
     }

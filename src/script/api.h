@@ -27,6 +27,17 @@ int gfx_blending_src_dest(lua_State* L);
 int gfx_alpha_test(lua_State* L);
 int gfx_cull(lua_State* L);
 
+// Bitmaps (graphics/bitmap_api.cpp).
+int gfx_load_bitmap(lua_State* L);
+int gfx_release_bitmap(lua_State* L);
+int gfx_create_bitmap(lua_State* L);
+
+// Sprites (graphics/sprite_api.cpp).
+int gfx_render_sprite(lua_State* L);
+int gfx_render_sprite_by_vertex_table(lua_State* L);
+int gfx_sprite_params(lua_State* L);
+int gfx_crop_sprite(lua_State* L);
+
 // Drawing (graphics/draw_api.cpp).
 int gfx_render_box(lua_State* L);
 int gfx_perspective_planes(lua_State* L);
@@ -40,9 +51,19 @@ int timer_time(lua_State* L);
 int timer_systime(lua_State* L);
 int timer_fps(lua_State* L);
 
-// Files (script/file_api.cpp until the resource functions arrive).
+// Files (resources/file_api.cpp).
 int file_add_source(lua_State* L);
 int file_load_lua(lua_State* L);
+int file_load_table(lua_State* L);
+int file_load(lua_State* L);
+int file_save(lua_State* L);
+int file_remove(lua_State* L);
+int file_rename(lua_State* L);
+int file_exists(lua_State* L);
+int file_search(lua_State* L);
+int file_create_directory(lua_State* L);
+int file_remove_directory(lua_State* L);
+int file_load_strings(lua_State* L);
 
 // Application (app/app_api.cpp).
 int app_active(lua_State* L);
@@ -52,5 +73,9 @@ int sys_exit(lua_State* L);
 int log(lua_State* L);
 int print(lua_State* L);
 int msg(lua_State* L);
+
+// Image files (graphics/image_api.cpp).
+int gfx_bitmap_save_region(lua_State* L);
+int gfx_bitmap_find_smallest_region(lua_State* L);
 
 }  // namespace tarn::api

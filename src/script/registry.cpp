@@ -29,13 +29,13 @@ const Entry kFunctions[] = {
     TARN_LATER(gfx_render_simple_text), TARN_LATER(gfx_load_font), TARN_LATER(gfx_release_font),
     TARN_LATER(gfx_set_font), TARN_LATER(gfx_render_text), TARN_LATER(gfx_text_size),
     // bitmaps
-    TARN_LATER(gfx_load_bitmap), TARN_LATER(gfx_release_bitmap), TARN_LATER(gfx_create_bitmap),
+    TARN_FN(gfx_load_bitmap), TARN_FN(gfx_release_bitmap), TARN_FN(gfx_create_bitmap),
     TARN_LATER(gfx_save_bitmap),
     // render target
     TARN_LATER(gfx_render_target),
     // drawing
-    TARN_LATER(gfx_render_sprite), TARN_LATER(gfx_render_sprite_by_vertex_table), TARN_FN(gfx_render_box),
-    TARN_LATER(gfx_sprite_params), TARN_LATER(gfx_crop_sprite),
+    TARN_FN(gfx_render_sprite), TARN_FN(gfx_render_sprite_by_vertex_table), TARN_FN(gfx_render_box),
+    TARN_FN(gfx_sprite_params), TARN_FN(gfx_crop_sprite),
     // render state
     TARN_FN(gfx_blending), TARN_FN(gfx_blending_src_dest), TARN_FN(gfx_alpha_test), TARN_FN(gfx_cull),
     // display
@@ -59,10 +59,10 @@ const Entry kFunctions[] = {
     // timer
     TARN_FN(timer_catchup), TARN_FN(timer_time), TARN_FN(timer_systime), TARN_FN(timer_fps),
     // files
-    TARN_FN(file_add_source), TARN_FN(file_load_lua), TARN_LATER(file_load_table), TARN_LATER(file_load),
-    TARN_LATER(file_save), TARN_LATER(file_remove), TARN_LATER(file_rename), TARN_LATER(file_exists),
-    TARN_LATER(file_search), TARN_LATER(file_create_directory), TARN_LATER(file_remove_directory),
-    TARN_LATER(file_load_strings),
+    TARN_FN(file_add_source), TARN_FN(file_load_lua), TARN_FN(file_load_table), TARN_FN(file_load),
+    TARN_FN(file_save), TARN_FN(file_remove), TARN_FN(file_rename), TARN_FN(file_exists),
+    TARN_FN(file_search), TARN_FN(file_create_directory), TARN_FN(file_remove_directory),
+    TARN_FN(file_load_strings),
     // application
     TARN_FN(app_active), TARN_FN(sys_exit),
     // sound

@@ -66,7 +66,11 @@ class SoftwareBackend : public Backend {
     std::fill(surface->pixels.begin(), surface->pixels.end(), clearArgb);
     return true;
   }
-  void EndTarget() override { target_ = &backBuffer_; }
+  void EndTarget() override {
+    // What was drawn into the target must be complete before anything samples it.
+    queue_.Flush();
+    target_ = &backBuffer_;
+  }
 
   void Clear() override {
     queue_.Flush();

@@ -1,0 +1,11 @@
+// Image files into textures of the current back end.
+#pragma once
+
+#include <string>
+
+namespace tarn::gfx {
+
+// "dds", "png", "jpg", "tga" or "bmp" for a format bit; "" for anything else.
+const char* FormatExtension(int formatBit);
+
+}  // namespace tarn::gfx
