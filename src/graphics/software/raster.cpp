@@ -114,27 +114,30 @@ inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {
 
 // Bilinear sample at fixed-point texel coordinates (8 fraction bits,
 // already shifted by half a texel).
+inline int Address(const Sampler& s, int i, int n, int mask) {
+  return s.fastWrap ? i & mask : WrapIndex(i, n, s.mode);
+}
+
 inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
   uint32_t fx = static_cast<uint32_t>(tx & 255), fy = static_cast<uint32_t>(ty & 255);
   int x0 = tx >> 8, y0 = ty >> 8;
-  int xa, xb, ya, yb;
   const Surface& t = *s.tex;
-  if (s.fastWrap) {
-    xa = x0 & s.wMask;
-    xb = (x0 + 1) & s.wMask;
-    ya = y0 & s.hMask;
-    yb = (y0 + 1) & s.hMask;
+  int xa = Address(s, x0, t.width, s.wMask);
+  const uint32_t* rowA = t.Row(Address(s, y0, t.height, s.hMask));
+  uint32_t texel;
+  if (fx == 0 && fy == 0) {
+    texel = rowA[xa];  // exactly on a texel centre
   } else {
-    xa = WrapIndex(x0, t.width, s.mode);
-    xb = WrapIndex(x0 + 1, t.width, s.mode);
-    ya = WrapIndex(y0, t.height, s.mode);
-    yb = WrapIndex(y0 + 1, t.height, s.mode);
+    int xb = fx ? Address(s, x0 + 1, t.width, s.wMask) : xa;
+    const uint32_t* rowB = fy ? t.Row(Address(s, y0 + 1, t.height, s.hMask)) : rowA;
+    uint32_t top = fx ? LerpPixel(rowA[xa], rowA[xb], fx) : rowA[xa];
+    if (fy) {
+      uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
+      texel = LerpPixel(top, bottom, fy);
+    } else {
+      texel = top;
+    }
   }
-  const uint32_t* rowA = t.Row(ya);
-  const uint32_t* rowB = t.Row(yb);
-  uint32_t top = fx ? LerpPixel(rowA[xa], rowA[xb], fx) : rowA[xa];
-  uint32_t bottom = fx ? LerpPixel(rowB[xa], rowB[xb], fx) : rowB[xa];
-  uint32_t texel = fy ? LerpPixel(top, bottom, fy) : top;
   return t.alpha ? texel : texel | 0xFF000000u;
 }
 
@@ -211,7 +214,12 @@ BlendPath ChooseBlendPath(const RenderStates& st, const Surface& target, uint32_
 
 // The default blending: source over target by the source's alpha.
 inline void AlphaBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
-  uint32_t a = source >> 24, ia = 255 - a, d = pixel;
+  uint32_t a = source >> 24;
+  if (a == 255) {
+    pixel = source;  // opaque: the blend gives the source exactly
+    return;
+  }
+  uint32_t ia = 255 - a, d = pixel;
   if (!targetAlpha) d |= 0xFF000000u;
   uint32_t rb = Div255Pair((source & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
   uint32_t ag = Div255Pair(((source >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
@@ -335,10 +343,11 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
     }
     return true;
   };
-  bool constantColour = true;
-  for (int k = 2; k < kAttrs && constantColour; ++k)
-    constantColour = attrX[k] == 0 && attrY[k] == 0 && !perspective;
-  uint32_t flatColour = PackColour(attr0[2], attr0[3], attr0[4], attr0[5]);
+  // One colour for the whole triangle when its vertices agree (decided from
+  // the vertices: the interpolation planes carry rounding noise).
+  bool constantColour = !perspective;
+  for (int k = 2; k < kAttrs && constantColour; ++k) constantColour = a.attr[k] == b.attr[k] && a.attr[k] == c.attr[k];
+  uint32_t flatColour = PackColour(a.attr[2], a.attr[3], a.attr[4], a.attr[5]);
   const bool textured = ctx.sampler.tex != nullptr;
   int firstRow = y0 + ((rowPhase - y0 % rowStep) % rowStep + rowStep) % rowStep;
   for (int y = firstRow; y <= y1; y += rowStep) {
