@@ -111,10 +111,7 @@ void DrawMainRenderTarget() {
   draw.y = box.y;
   draw.width = box.width;
   draw.height = box.height;
-  draw.uLeft = frame.uLeft;
-  draw.vTop = frame.vTop;
-  draw.uRight = frame.uRight;
-  draw.vBottom = frame.vBottom;
+  ApplyFrame(frame, false, draw);
   draw.texture = state.mainTarget->record->texture;
   draw.addressMode = kAddressClamp;
   DrawSprite(draw);

@@ -70,6 +70,18 @@ bool FindSprite(const Bitmap* bitmap, const char* name, bool applyCrop, SpriteFr
   return true;
 }
 
+void ApplyFrame(const SpriteFrame& frame, bool sizeAndPivot, SpriteDraw& draw) {
+  draw.uLeft = frame.uLeft;
+  draw.vTop = frame.vTop;
+  draw.uRight = frame.uRight;
+  draw.vBottom = frame.vBottom;
+  if (!sizeAndPivot) return;
+  draw.width = frame.width;
+  draw.height = frame.height;
+  draw.pivotX = frame.pivotX;
+  draw.pivotY = frame.pivotY;
+}
+
 void DrawSprite(const SpriteDraw& in) {
   RenderDevice& device = RenderDevice::Instance();
   float zd = device.ScreenDistance() - in.z;

@@ -44,6 +44,9 @@ struct SpriteDraw {
 };
 
 bool FindSprite(const Bitmap* bitmap, const char* name, bool applyCrop, SpriteFrame& frame);
+// Copies a frame's texture coordinates into a drawing; with 'sizeAndPivot'
+// also its size and pivot.
+void ApplyFrame(const SpriteFrame& frame, bool sizeAndPivot, SpriteDraw& draw);
 void DrawSprite(const SpriteDraw& draw);
 void DrawBox(float x, float y, float z, float width, float height, const Tint& tint, float angle, float alpha,
              float scale);

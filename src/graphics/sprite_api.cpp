@@ -55,14 +55,7 @@ int gfx_render_sprite(lua_State* L) {
     draw.tiltX = OptFloat(L, 12, 0);
     draw.tiltY = OptFloat(L, 13, 0);
     draw.z = OptFloat(L, 14, 0);
-    draw.width = frame.width;
-    draw.height = frame.height;
-    draw.uLeft = frame.uLeft;
-    draw.vTop = frame.vTop;
-    draw.uRight = frame.uRight;
-    draw.vBottom = frame.vBottom;
-    draw.pivotX = frame.pivotX;
-    draw.pivotY = frame.pivotY;
+    gfx::ApplyFrame(frame, true, draw);
     draw.texture = TextureOf(bitmap);
     draw.addressMode = gfx::kAddressWrap;
     gfx::DrawSprite(draw);

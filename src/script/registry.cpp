@@ -50,7 +50,7 @@ const Entry kFunctions[] = {
     TARN_LATER(gfx_collision_mask_load), TARN_LATER(gfx_collision_mask_release),
     TARN_LATER(gfx_collision_mask_size), TARN_LATER(gfx_collision_mask_test),
     // bitmap regions
-    TARN_LATER(gfx_bitmap_save_region), TARN_LATER(gfx_bitmap_find_smallest_region),
+    TARN_FN(gfx_bitmap_save_region), TARN_FN(gfx_bitmap_find_smallest_region),
     // projection
     TARN_FN(gfx_perspective_planes),
     // input
