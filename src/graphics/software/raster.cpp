@@ -105,7 +105,7 @@ Sampler MakeSampler(const Surface* tex, int mode) {
 }
 
 // Linear interpolation of two packed pixels with weight f (0..256) on b.
-inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {
+__attribute__((always_inline)) inline uint32_t LerpPixel(uint32_t a, uint32_t b, uint32_t f) {
   uint32_t g = 256 - f;
   uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
   uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f)) & 0xFF00FF00u;
@@ -118,7 +118,7 @@ inline int Address(const Sampler& s, int i, int n, int mask) {
   return s.fastWrap ? i & mask : WrapIndex(i, n, s.mode);
 }
 
-inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
+__attribute__((always_inline)) inline uint32_t SampleFixed(const Sampler& s, int tx, int ty) {
   uint32_t fx = static_cast<uint32_t>(tx & 255), fy = static_cast<uint32_t>(ty & 255);
   int x0 = tx >> 8, y0 = ty >> 8;
   const Surface& t = *s.tex;
@@ -153,7 +153,7 @@ inline uint32_t Div255Pair(uint32_t x) {
 }
 
 // Multiplies a packed pixel by a packed colour, channel by channel.
-inline uint32_t Modulate(uint32_t p, uint32_t c) {
+__attribute__((always_inline)) inline uint32_t Modulate(uint32_t p, uint32_t c) {
   if (c == 0xFFFFFFFFu) return p;
   uint32_t rb = Div255Pair(((p >> 16) & 0xFF) * ((c >> 16) & 0xFF) << 16 | (p & 0xFF) * (c & 0xFF));
   uint32_t ag = Div255Pair((p >> 24) * (c >> 24) << 16 | ((p >> 8) & 0xFF) * ((c >> 8) & 0xFF));
@@ -213,7 +213,7 @@ BlendPath ChooseBlendPath(const RenderStates& st, const Surface& target, uint32_
 }
 
 // The default blending: source over target by the source's alpha.
-inline void AlphaBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
+__attribute__((always_inline)) inline void AlphaBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
   uint32_t a = source >> 24;
   if (a == 255) {
     pixel = source;  // opaque: the blend gives the source exactly
