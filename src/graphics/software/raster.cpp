@@ -446,7 +446,19 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
         auto sample = [&](int64_t x, int64_t y) {
           return SampleFixed(ctx.sampler, static_cast<int>(x >> 8), static_cast<int>(y >> 8));
         };
-        if (ctx.path == BlendPath::Alpha) {
+        const Surface& tex = *ctx.sampler.tex;
+        const int64_t count = end - pixel;
+        int64_t firstX = tx >> 16, row = ty >> 16;
+        // The sampler sees 8 fraction bits: below them the texel is the same.
+        bool oneToOne = dtx == 65536 && dty == 0 && ((tx >> 8) & 255) == 0 && ((ty >> 8) & 255) == 0 && firstX >= 0 &&
+                        firstX + count <= tex.width && row >= 0 && row < tex.height;
+        if (oneToOne && flatColour == 0xFFFFFFFFu && !tex.alpha &&
+            (ctx.path == BlendPath::Alpha || ctx.path == BlendPath::Opaque)) {
+          // Texels land exactly on pixels and are opaque: a straight copy
+          // (the main render target drawn onto the window, for one).
+          const uint32_t* source = tex.Row(static_cast<int>(row)) + firstX;
+          for (int64_t i = 0; i < count; ++i) pixel[i] = source[i] | 0xFF000000u;
+        } else if (ctx.path == BlendPath::Alpha) {
           simd::SpanAlpha(pixel, end, ctx.sampler, tx, ty, dtx, dty, flatColour, ctx.target->alpha);
         } else {
           for (; pixel != end; ++pixel, tx += dtx, ty += dty)
