@@ -5,6 +5,9 @@
 #include <fstream>
 
 #include "platform/hostfs.h"
+#include "resources/envelope.h"
+#include "resources/pack.h"
+#include "resources/write_ops.h"
 
 namespace tarn {
 
@@ -74,6 +77,9 @@ NormalisedName NormaliseName(const std::string& name) {
 
 FileSystem& FileSystem::Instance() {
   static FileSystem fileSystem;
+  // Files saved with compression are wrapped by the envelope writer.
+  static const bool writerSet = (SetEnvelopeWriter(&WriteEnvelope), true);
+  (void)writerSet;
   return fileSystem;
 }
 
@@ -97,12 +103,8 @@ bool FileSystem::Mount(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
   std::unique_ptr<FSSource> source;
-  if (last.find('.') != std::string::npos) {
-    // Pack archives are read by the archive reader; until it is built, a path
-    // with an extension does not mount.
-    return false;
-  }
-  source = std::make_unique<FSSourceDir>();
+  if (last.find('.') != std::string::npos) source = std::make_unique<FSSourcePack>();
+  else source = std::make_unique<FSSourceDir>();
   if (!source->Open(path)) return false;
   sources_.push_back(std::move(source));
   return true;
@@ -143,11 +145,22 @@ bool FileSystem::Find(const std::string& name, bool includePacks, Found& found) 
       if (path.empty() || !hostfs::Stat(path, entry) || entry.isDir) continue;
       found.source = source;
       found.hostPath = path;
+      found.hostSize = entry.size;
       found.info.size = static_cast<uint32_t>(entry.size);
       found.info.modified = entry.modified;
       return true;
     }
-    (void)includePacks;  // pack sources join with the archive reader
+    if (source->kind() == FSSource::kPack && includePacks) {
+      auto* pack = static_cast<FSSourcePack*>(source);
+      const PackEntry* entry = pack->FindEntry(normalised.components);
+      if (!entry) continue;
+      found.source = source;
+      found.hostPath = pack->hostPath();
+      found.entry = entry;
+      found.info.size = entry->size;
+      found.info.modified = pack->modified();
+      return true;
+    }
   }
   return false;
 }
@@ -166,12 +179,12 @@ InputStream* FileSystem::RegisterStream(std::unique_ptr<InputStream> stream, std
 }
 
 InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool loadIntoMemory) {
-  (void)loadIntoMemory;  // plain files are always read in place
   Found found;
   if (hostfs::IsAbsolute(name)) {
     hostfs::Entry entry;
     if (!hostfs::Stat(name, entry) || entry.isDir) return nullptr;
     found.hostPath = name;
+    found.hostSize = entry.size;
     found.info.size = static_cast<uint32_t>(entry.size);
     found.info.modified = entry.modified;
   } else if (!Find(name, true, found)) {
@@ -180,6 +193,29 @@ InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool 
   if (info) *info = found.info;
   auto stream = std::make_unique<std::ifstream>(found.hostPath, std::ios::binary);
   if (!stream->is_open()) return nullptr;
+
+  if (found.entry) {
+    // A pack entry: read in place from the archive, or unpacked into memory.
+    OpenedStream opened = OpenEntry(std::move(stream), *found.entry, loadIntoMemory);
+    if (!opened) return nullptr;
+    // A compressed entry of a version-1 archive learns its size only now.
+    if (info) info->size = opened.length;
+    return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
+  }
+
+  if (found.hostSize > kEnvelopeProbeSize) {
+    char first8[8];
+    stream->read(first8, sizeof(first8));
+    if (stream->gcount() == sizeof(first8) && IsEnvelope(first8)) {
+      OpenedStream opened = OpenEnvelope(*stream, found.hostSize);
+      if (!opened) return nullptr;  // a damaged envelope does not open
+      if (info) info->size = opened.length;
+      return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
+    }
+    stream->clear();
+    stream->seekg(0);
+    if (!*stream) return nullptr;
+  }
   return RegisterStream(std::move(stream), nullptr);
 }
 
@@ -216,6 +252,11 @@ int FileSystem::Search(const std::string& pattern, bool files, bool dirs,
   int count = 0;
   for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
     FSSource* source = it->get();
+    if (source->kind() == FSSource::kPack) {
+      count += static_cast<FSSourcePack*>(source)->SearchEntries(normalised.components, files, dirs, results,
+                                                                  withPaths);
+      continue;
+    }
     if (source->kind() != FSSource::kDir) continue;
     for (const hostfs::Entry& entry : hostfs::Enumerate(JoinSourcePath(source->path(), normalised.text))) {
       if (entry.isDir ? !dirs : !files) continue;

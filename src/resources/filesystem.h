@@ -1,5 +1,5 @@
-// The virtual file system: mounted folders (and, later, pack archives) read
-// newest to oldest, plus the write folder where everything the engine writes
+// The virtual file system: mounted folders and pack archives read newest to
+// oldest, plus the write folder where everything the engine writes
 // goes.
 #pragma once
 
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace tarn {
+
+struct PackEntry;
 
 struct FileInfo {
   uint32_t size = 0;
@@ -104,6 +106,8 @@ class FileSystem {
     FSSource* source = nullptr;
     std::string hostPath;
     FileInfo info;
+    uint64_t hostSize = 0;                 // a host file's full size
+    const PackEntry* entry = nullptr;  // set for a pack entry
   };
   bool Find(const std::string& name, bool includePacks, Found& found);
   void ComputeUserDataFolder();

@@ -1,0 +1,180 @@
+// Pack archives: one host file holding a tree of folders and files, each file
+// stored as it is or compressed with bzip2. The engine mounts archives as
+// read-only sources of the virtual file system; the archive tool (tarn-pack)
+// writes them with the writer at the end of this header.
+//
+// Archive layout (all integers little-endian):
+//   u32 version (2 = version-2 records, anything else = version-1 records)
+//   u32 root child count
+//   entry records, depth first, each parent followed at once by its children
+//   file data anywhere, at the offsets the records give
+// An entry record:
+//   u32 name length, name bytes (no terminator; a zero byte ends the name early)
+//   u8 is directory, u32 data offset
+//   version 2: u32 compression, u32 child count, u32 size, u32 packed size
+//   version 1: u32 size, u32 compression, u32 child count
+// Compression 0 is stored, 2 is bzip2.
+//
+// Archives are untrusted input: the directory reader checks every length,
+// count, offset and size against the file and refuses the archive when one
+// does not fit, and entries are decompressed into buffers that only grow as
+// far as the data really unpacks.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resources/filesystem.h"
+
+namespace tarn {
+
+constexpr uint32_t kPackStored = 0;
+constexpr uint32_t kPackBzip2 = 2;
+// Folders nested deeper than this cannot be named (a name has at most 30
+// components), so an archive that holds them is refused.
+constexpr int kMaxPackDepth = 30;
+
+// The key of an entry in its folder: folders sort before files, then names in
+// ascending byte order. A folder and a file of one name can live side by side.
+struct PackKey {
+  bool isDir = false;
+  std::string name;
+  bool operator<(const PackKey& other) const {
+    if (isDir != other.isDir) return isDir;
+    return name < other.name;
+  }
+};
+
+struct PackEntry {
+  std::string name;
+  bool isDir = false;
+  uint32_t offset = 0;
+  uint32_t compression = kPackStored;
+  uint32_t size = 0;        // unpacked size; for a version-1 bzip2 entry, not known (see packedSize)
+  uint32_t packedSize = 0;  // bytes stored at the offset
+  bool sizeKnown = true;    // false for bzip2 entries of version-1 archives
+  std::map<PackKey, std::unique_ptr<PackEntry>> children;
+
+  const PackEntry* Child(bool dir, const std::string& childName) const;
+};
+
+// The directory of an archive as read from disk.
+struct PackDirectory {
+  uint32_t version = 0;
+  uint64_t fileSize = 0;
+  PackEntry root;  // empty name, a folder
+};
+
+// Reads and checks the directory of the archive at 'path'. On failure returns
+// false with a short reason in 'error' (the tree is then left empty).
+bool ReadPackDirectory(const std::string& path, PackDirectory& out, std::string* error);
+
+// The '*'-only pattern of archive searches. Pieces between stars are matched
+// at their leftmost occurrence, without backtracking; '?' is an ordinary
+// character.
+class PackPattern {
+ public:
+  explicit PackPattern(const std::string& pattern);
+  bool Matches(const std::string& name) const;
+
+ private:
+  bool all_ = false;
+  bool openEnded_ = false;
+  std::vector<std::string> pieces_;
+};
+bool PackPatternMatch(const std::string& pattern, const std::string& name);
+
+class FSSourcePack : public FSSource {
+ public:
+  FSSourcePack() : FSSource(kPack) {}
+  ~FSSourcePack() override;
+  void Close() override;
+  bool Open(const std::string& path) override;
+
+  // The file entry at the components of a normalised name, or null.
+  const PackEntry* FindEntry(const std::vector<std::string>& components) const;
+  // Lists the entries of the folder named by all components but the last whose
+  // names match the last component as a pattern (see Search of FileSystem).
+  int SearchEntries(const std::vector<std::string>& components, bool files, bool dirs,
+                    std::map<std::string, FileInfo>* results, bool withPaths) const;
+
+  // The archive's path on disk (found whatever its case) and its host facts.
+  const std::string& hostPath() const { return hostPath_; }
+  int64_t modified() const { return modified_; }
+  uint32_t version() const { return version_; }
+  const PackEntry& root() const { return root_; }
+
+ private:
+  std::string hostPath_;
+  int64_t modified_ = 0;
+  uint32_t version_ = 0;
+  PackEntry root_;
+};
+
+// A stream handed out by the file system together with the buffer it reads
+// from (null for a stream over a file) and the length of its contents.
+struct OpenedStream {
+  std::unique_ptr<InputStream> stream;
+  std::unique_ptr<char[]> buffer;
+  uint32_t length = 0;
+  explicit operator bool() const { return stream != nullptr; }
+};
+
+// A stream over 'length' bytes of memory that it does not own.
+std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length);
+// A stream over the bytes [begin, begin + length) of 'file', which it owns; it
+// reads the file in place and ends after the last of those bytes.
+std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
+                                               uint64_t length);
+
+// Unpacks one bzip2 stream. With 'expected' set the result must be exactly
+// that long; otherwise it may be as long as 'limit'. The buffer grows only as
+// data arrives, so a small damaged file cannot claim a huge allocation. The
+// buffer is never null on success (at least one byte is allocated).
+bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected,
+                 uint64_t limit, std::unique_ptr<char[]>& out, uint32_t& outLength);
+
+// Opens an entry of an archive: 'file' is the open archive, which the result
+// takes over (stored entries read in place) or closes. Null for an entry that
+// cannot be read or decoded.
+OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory);
+
+// ---- Writing archives (the archive tool and tests) ----
+
+// A tree to write: folders hold children, files hold their contents.
+struct PackSourceNode {
+  std::string name;
+  bool isDir = false;
+  std::string contents;   // used when hostPath is empty
+  std::string hostPath;   // a host file to read the contents from at write time
+  std::vector<PackSourceNode> children;
+};
+
+struct PackWriteOptions {
+  uint32_t version = 2;
+  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2
+};
+
+// The bytes of an archive holding 'root''s children, in the order given.
+// Names are written as they are; use the folder reader for lower-casing.
+bool BuildPackImage(const PackSourceNode& root, const PackWriteOptions& options, std::string& image,
+                    std::string* error);
+// Reads a host folder into a tree: names lower-cased, children sorted the way
+// the archive orders them; file contents are read when the archive is
+// written. Fails on nesting deeper than an archive can hold and on two names
+// that differ only by case.
+bool ReadSourceFolder(const std::string& folder, PackSourceNode& root, std::string* error);
+bool WritePackFromFolder(const std::string& folder, const std::string& archive, const PackWriteOptions& options,
+                         std::string* error);
+// True for an entry name that can be written below a folder: not empty, not
+// "." or "..", no slash or backslash, no NUL.
+bool IsSafeEntryName(const std::string& name);
+// Writes every entry of the archive below 'folder' (created if missing).
+// Refuses names that would leave the folder and stops at the first error.
+bool ExtractPack(const std::string& archive, const std::string& folder, std::string* error);
+
+}  // namespace tarn
