@@ -6,6 +6,11 @@ run_game --frames 2
 expect_status 0
 expect_line "3	load: ab"
 expect_line "3	empty: []"
+expect_line "3	packed: true"
+folder="$PROFILE/Saved Games/Veskor Games/Files"
+[ "$(head -c 4 "$folder/packed.sav")" = "TEef" ] || fail "packed.sav is not an envelope"
+[ "$(stat -c %s "$folder/packed.sav")" -lt 300 ] || fail "packed.sav is not compressed"
+[ -s "$folder/empty.txt" ] && fail "an empty file was wrapped"
 expect_line "3	exists sav: true"
 expect_line "3	exists none: false"
 expect_line "3	exists empty: false"
