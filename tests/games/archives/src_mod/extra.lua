@@ -1,0 +1,1 @@
+log("extra from the mod archive")
