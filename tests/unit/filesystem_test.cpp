@@ -121,8 +121,7 @@ TEST_F(FileSystemTest, SearchFiltersKindsAndReportsPaths) {
 TEST_F(FileSystemTest, MountMatchingSortsNames) {
   game_.Write("mods_b/x.txt", "b");
   game_.Write("mods_a/x.txt", "a");
-  // Folders are skipped by MountMatching: only files are mounted, and files
-  // with an extension are archives, which this build does not read yet.
+  // Folders are skipped by MountMatching: only files are mounted.
   EXPECT_EQ(0, fs.MountMatching("mods_*"));
 }
 

@@ -219,19 +219,21 @@ class PackTest : public testing::EngineTest {
     return std::string(data.get(), local.size);
   }
 
-  // True when a warning naming 'path' reached the console.
-  bool WarnedAbout(const std::string& path) {
+  // True when a warning naming 'path' (and holding 'reason') reached the console.
+  bool WarnedAbout(const std::string& path, const std::string& reason = "") {
     const LineRing& lines = Console::Instance().Lines();
     for (int i = 0; i < lines.Count(); ++i) {
       std::string text;
       int level = 0;
-      if (lines.Get(i, text, level) && level == kLevelWarning && text.find(path) != std::string::npos) return true;
+      if (lines.Get(i, text, level) && level == kLevelWarning && text.find(path) != std::string::npos &&
+          text.find(reason) != std::string::npos)
+        return true;
     }
     return false;
   }
 
   // Mounting a damaged archive fails, mounts nothing and warns with its path.
-  void ExpectRejected(const std::string& bytes, const char* what) {
+  void ExpectRejected(const std::string& bytes, const char* what, const std::string& reason = "") {
     SCOPED_TRACE(what);
     Console::Instance().Reset();
     std::string name = std::string("bad_") + std::to_string(++badCount_) + ".pak";
@@ -239,7 +241,7 @@ class PackTest : public testing::EngineTest {
     size_t before = fs.SourceCount();
     EXPECT_FALSE(fs.Mount(name));
     EXPECT_EQ(before, fs.SourceCount());
-    EXPECT_TRUE(WarnedAbout(name));
+    EXPECT_TRUE(WarnedAbout(name, reason));
     FSSourcePack pack;
     EXPECT_FALSE(pack.Open(name));
     EXPECT_FALSE(pack.mounted());
@@ -503,17 +505,17 @@ TEST_F(PackTest, LengthsCountsOffsetsAndSizesBeyondTheFileAreRejected) {
     U32(bytes, 2);
     U32(bytes, 1);
     U32(bytes, 0xFFFFFFF0u);  // name length
-    bytes += "abc";
-    ExpectRejected(bytes, "name length beyond the file");
+    bytes += std::string(60, 'n');
+    ExpectRejected(bytes, "name length beyond the file", "name length");
   }
-  ExpectRejected(Directory(2, {}, 0x7FFFFFFF), "root child count beyond the file");
-  ExpectRejected(Directory(1, {}, 0xFFFFFFFFu), "version-1 root child count beyond the file");
+  ExpectRejected(Directory(2, {}, 0x7FFFFFFF), "root child count beyond the file", "child count 2147483647");
+  ExpectRejected(Directory(1, {}, 0xFFFFFFFFu), "version-1 root child count beyond the file", "child count");
   {
     Rec folder;
     folder.name = "f";
     folder.dir = true;
     folder.childCount = 1000000;
-    ExpectRejected(Directory(2, {folder}), "folder child count beyond the file");
+    ExpectRejected(Directory(2, {folder}), "folder child count beyond the file", "child count 1000000");
   }
   auto fileRec = [](uint32_t version, uint32_t offset, uint32_t size, uint32_t packed, uint32_t compression) {
     Rec r;
@@ -532,7 +534,7 @@ TEST_F(PackTest, LengthsCountsOffsetsAndSizesBeyondTheFileAreRejected) {
   EXPECT_TRUE(fs.Mount("fits.pak"));
   WriteArchive("fits1.pak", fileRec(1, dirV1, 16, 16, kPackStored));
   EXPECT_TRUE(fs.Mount("fits1.pak"));
-  ExpectRejected(fileRec(2, dirV2 + 1000, 4, 4, kPackStored), "offset beyond the file");
+  ExpectRejected(fileRec(2, dirV2 + 1000, 4, 4, kPackStored), "offset beyond the file", "beyond the end");
   ExpectRejected(fileRec(2, dirV2, 17, 17, kPackStored), "size one byte beyond the file");
   ExpectRejected(fileRec(2, 0xFFFFFFF0u, 0x20, 0x20, kPackStored), "offset plus size wraps 32 bits");
   ExpectRejected(fileRec(2, dirV2, 4, 0xFFFFFFFFu, kPackBzip2), "packed size beyond the file");

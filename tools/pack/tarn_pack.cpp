@@ -15,8 +15,9 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  tarn-pack create OUT.pak DIR [--store|--bzip2] [--version 1|2]\n"
-    "      write an archive of the folder DIR (names lower-cased; stored by\n"
-    "      default, version 2 by default)\n"
+    "      write an archive of the folder DIR (names lower-cased; entries\n"
+    "      compressed with bzip2 unless --store is given; version 2 unless\n"
+    "      --version 1 is given)\n"
     "  tarn-pack list ARCHIVE\n"
     "      print every entry: kind, size, packed size, compression, path\n"
     "  tarn-pack extract ARCHIVE DIR\n"
@@ -36,6 +37,7 @@ int Fail(const std::string& text) {
 int Create(const std::vector<std::string>& args) {
   std::vector<std::string> positional;
   tarn::PackWriteOptions options;
+  options.compression = tarn::kPackBzip2;
   bool compressionSet = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

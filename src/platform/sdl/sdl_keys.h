@@ -5,7 +5,14 @@
 
 namespace tarn {
 
-// 0 for keys the engine has no code for.
+// The virtual-key code of a key; 0 for keys the engine has no code for.
+// Letters and punctuation follow the key's meaning on the active layout (as
+// virtual keys do), digits and everything else the key's position.
 int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
+
+// A numeric keypad key with Num Lock off acts as the navigation key printed
+// on it (keypad 7 is Home, 5 is Clear, the decimal point is Delete); other
+// codes come back unchanged.
+int NumpadWithoutNumLock(int virtualKey);
 
 }  // namespace tarn

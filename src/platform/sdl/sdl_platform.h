@@ -1,9 +1,12 @@
-// The platform on a real SDL window.
+// The platform on a real SDL window: window messages from SDL events, SDL
+// message boxes, SDL clocks, the software renderer's frames presented on the
+// window surface and OpenGL contexts made by SDL.
 #pragma once
 
 #include <SDL.h>
 
 #include <deque>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -13,6 +16,8 @@ class SdlPlatform : public Platform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   bool CreateWindow(const WindowRequest& request) override;
   void DestroyWindow() override;
@@ -20,7 +25,7 @@ class SdlPlatform : public Platform {
   void ClientSize(int& width, int& height) const override;
   void ScreenSize(int& width, int& height) const override;
   void SetTitle(const std::string& title) override;
-  void ShowCursor(bool show) override { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+  void ShowCursor(bool show) override;
 
   bool PeekMessage(Message& out) override;
   void PostMessage(const Message& message) override { queue_.push_back(message); }
@@ -34,7 +39,7 @@ class SdlPlatform : public Platform {
 
   std::string ProfileFolder() override;
 
-  bool CursorOverClient() const override { return window_ && SDL_GetMouseFocus() == window_; }
+  bool CursorOverClient() const override;
   void PresentPixels(const uint8_t* bgra, int width, int height) override;
   bool CreateGLContext(bool bit16) override;
   void DestroyGLContext() override;
@@ -45,13 +50,19 @@ class SdlPlatform : public Platform {
   SDL_Window* Window() const { return window_; }
 
  private:
+  // Starts SDL's video and timer subsystems once; false when SDL cannot.
   bool InitVideo() const;
+  // Turns one SDL event into the window messages it stands for, queued.
   void Translate(const SDL_Event& event);
+  void Post(MsgType type, int param = 0, int x = 0, int y = 0);
 
-  mutable bool videoReady_ = false;
+  mutable bool videoReady_ = false;  // we started SDL's video subsystem
   SDL_Window* window_ = nullptr;
   SDL_GLContext glContext_ = nullptr;
   std::deque<Message> queue_;
+  // The close button was the last event seen: an SDL_QUIT right behind it
+  // is the same close and must not ask twice.
+  bool closeJustSeen_ = false;
 };
 
 }  // namespace tarn
