@@ -132,11 +132,9 @@ bool TextureManager::LoadBitmap(Bitmap& handle, const std::string& path, int fla
   handle.valid = true;
   handle.hasSprites = false;
   if (flags & 1) {
-    std::string spritePath = path;
-    size_t slash = spritePath.find_last_of("/\\");
-    size_t dot = spritePath.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) spritePath.erase(dot);
-    record->sprites = ReadSpriteFile(FileSystem::ResourceKey(spritePath) + ".txt");
+    // The sprite file: the path lower-cased with ".txt" for its extension,
+    // which is the resource key with ".txt".
+    record->sprites = ReadSpriteFile(key + ".txt");
     handle.hasSprites = !record->sprites.empty();
   }
   if (!handle.hasSprites && (flags & 2)) {
