@@ -1,10 +1,12 @@
 #include "graphics/software/draw_queue.h"
 
+#include <algorithm>
+
 namespace tarn::gfx {
 
 namespace {
-// Below this many quads a flush is drawn by the calling thread alone.
-constexpr size_t kThreadedMinimum = 8;
+// The worker is woken after this many new commands, not after each one.
+constexpr size_t kWakeEvery = 32;
 }  // namespace
 
 DrawQueue::DrawQueue() { worker_ = std::thread([this] { Worker(); }); }
@@ -18,45 +20,112 @@ DrawQueue::~DrawQueue() {
   worker_.join();
 }
 
-void DrawQueue::Add(Surface* target, const Viewport& viewport, const RenderStates& states, const Quad& quad,
-                    const Surface* texture, int addressMode) {
-  commands_.push_back({target, viewport, states, quad, texture, addressMode});
+DrawQueue::Command& DrawQueue::Append() {
+  if (count_ == kChunk * kChunks) Flush();
+  std::unique_ptr<Command[]>& chunk = chunks_[count_ / kChunk];
+  if (!chunk) chunk = std::make_unique<Command[]>(kChunk);
+  return At(count_++);
 }
 
-void DrawQueue::Run(int phase) {
-  for (const Command& c : commands_)
-    RasterQuad(*c.target, c.viewport, c.states, c.quad, c.texture, c.addressMode, phase, 2);
+void DrawQueue::Publish() {
+  published_.store(count_, std::memory_order_release);
+  if (count_ % kWakeEvery == 0 && sleeping_.load(std::memory_order_relaxed)) wake_.notify_one();
+}
+
+void DrawQueue::Add(Surface* target, const Viewport& viewport, const RenderStates& states, const Quad& quad,
+                    const Surface* texture, int addressMode) {
+  PreparedQuad prepared;
+  if (!PrepareQuad(viewport, quad, prepared)) return;
+  Command& c = Append();
+  c.target = target;
+  c.texture = texture;
+  c.addressMode = addressMode;
+  c.fill = false;
+  c.states = states;
+  c.quad = prepared;
+  Publish();
+}
+
+void DrawQueue::Fill(Surface* target, uint32_t argb) {
+  Command& c = Append();
+  c.target = target;
+  c.texture = nullptr;
+  c.fill = true;
+  c.fillColour = argb;
+  Publish();
+}
+
+void DrawQueue::Draw(const Command& c, int band) {
+  Surface& target = *c.target;
+  int first = static_cast<int>(static_cast<int64_t>(target.height) * band / kBands);
+  int end = static_cast<int>(static_cast<int64_t>(target.height) * (band + 1) / kBands);
+  if (c.fill) {
+    if (first < end) std::fill(target.Row(first), target.Row(first) + static_cast<size_t>(end - first) * target.width, c.fillColour);
+    return;
+  }
+  RasterPrepared(target, c.states, c.quad, c.texture, c.addressMode, first, end);
+}
+
+bool DrawQueue::DrawAvailable() {
+  bool blocked = false;
+  for (int b = 0; b < kBands; ++b) {
+    Band& band = bands_[b];
+    size_t available = published_.load(std::memory_order_acquire);
+    if (band.done.load(std::memory_order_relaxed) >= available) continue;
+    if (band.busy.exchange(true, std::memory_order_acquire)) {
+      blocked = true;
+      continue;
+    }
+    size_t i = band.done.load(std::memory_order_relaxed);
+    for (; i < available; ++i) Draw(At(i), b);
+    band.done.store(i, std::memory_order_relaxed);
+    band.busy.store(false, std::memory_order_release);
+  }
+  return blocked;
+}
+
+bool DrawQueue::HasWork() const {
+  size_t available = published_.load(std::memory_order_acquire);
+  for (const Band& band : bands_)
+    if (!band.busy.load(std::memory_order_relaxed) && band.done.load(std::memory_order_relaxed) < available) return true;
+  return false;
 }
 
 void DrawQueue::Worker() {
   std::unique_lock<std::mutex> guard(lock_);
   for (;;) {
-    wake_.wait(guard, [this] { return workPending_ || stopping_; });
+    sleeping_.store(true, std::memory_order_relaxed);
+    wake_.wait(guard, [this] { return stopping_ || HasWork(); });
+    sleeping_.store(false, std::memory_order_relaxed);
     if (stopping_) return;
+    active_ = true;
     guard.unlock();
-    Run(1);
+    while (DrawAvailable()) std::this_thread::yield();
     guard.lock();
-    workPending_ = false;
-    done_.notify_all();
+    active_ = false;
+    idle_.notify_all();
   }
 }
 
 void DrawQueue::Flush() {
-  if (commands_.empty()) return;
-  if (commands_.size() < kThreadedMinimum) {
-    for (const Command& c : commands_) RasterQuad(*c.target, c.viewport, c.states, c.quad, c.texture, c.addressMode);
-    commands_.clear();
-    return;
+  if (count_ == 0) return;
+  published_.store(count_, std::memory_order_release);
+  if (sleeping_.load(std::memory_order_relaxed)) wake_.notify_one();
+  // Draw alongside the worker until every band has every command.
+  for (;;) {
+    bool blocked = DrawAvailable();
+    bool finished = std::all_of(bands_.begin(), bands_.end(), [this](const Band& band) {
+      return band.done.load(std::memory_order_acquire) >= count_ && !band.busy.load(std::memory_order_acquire);
+    });
+    if (finished) break;
+    if (blocked) std::this_thread::yield();
   }
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    workPending_ = true;
-  }
-  wake_.notify_all();
-  Run(0);
+  // The worker may still be looking for work; reset once it has stopped.
   std::unique_lock<std::mutex> guard(lock_);
-  done_.wait(guard, [this] { return !workPending_; });
-  commands_.clear();
+  idle_.wait(guard, [this] { return !active_; });
+  for (Band& band : bands_) band.done.store(0, std::memory_order_relaxed);
+  published_.store(0, std::memory_order_relaxed);
+  count_ = 0;
 }
 
 }  // namespace tarn::gfx

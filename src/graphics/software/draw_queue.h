@@ -1,11 +1,17 @@
-// Quads queued for the software renderer and drawn by two threads at once,
-// each taking every other row of the target, in the order they were queued.
+// Drawing commands queued for the software renderer and carried out by two
+// threads. The target is cut into bands of rows; each band takes the
+// commands in the order they were queued, and one thread at a time owns a
+// band, so the result is the same as drawing everything in order. The worker
+// thread draws while the game is still queueing; Flush lets the calling
+// thread help with what is left and returns when everything is drawn.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "graphics/software/raster.h"
 
@@ -20,27 +26,50 @@ class DrawQueue {
 
   void Add(Surface* target, const Viewport& viewport, const RenderStates& states, const Quad& quad,
            const Surface* texture, int addressMode);
+  // Sets every pixel of the target to 'argb', in its turn.
+  void Fill(Surface* target, uint32_t argb);
   // Draws everything queued; returns when it is all in the targets.
   void Flush();
-  bool Empty() const { return commands_.empty(); }
 
  private:
   struct Command {
     Surface* target;
-    Viewport viewport;
-    RenderStates states;
-    Quad quad;
     const Surface* texture;
     int addressMode;
+    bool fill;
+    uint32_t fillColour;
+    RenderStates states;
+    PreparedQuad quad;
   };
-  void Run(int phase);
+  static constexpr int kBands = 8;
+  static constexpr size_t kChunk = 256;
+  static constexpr size_t kChunks = 1024;  // a flush is forced beyond kChunk * kChunks commands
+
+  struct Band {
+    std::atomic<bool> busy{false};
+    std::atomic<size_t> done{0};  // commands drawn in this band
+  };
+
+  Command& At(size_t i) { return chunks_[i / kChunk][i % kChunk]; }
+  Command& Append();
+  void Publish();
+  void Draw(const Command& command, int band);
+  // Claims free bands one after another and draws what they lack; returns
+  // whether any band was left unfinished because another thread held it.
+  bool DrawAvailable();
+  bool HasWork() const;
   void Worker();
 
-  std::vector<Command> commands_;
+  std::array<std::unique_ptr<Command[]>, kChunks> chunks_;
+  size_t count_ = 0;                  // commands written (calling thread only)
+  std::atomic<size_t> published_{0};  // commands the worker may draw
+  std::array<Band, kBands> bands_;
+
   std::mutex lock_;
   std::condition_variable wake_;
-  std::condition_variable done_;
-  bool workPending_ = false;
+  std::condition_variable idle_;
+  std::atomic<bool> sleeping_{false};
+  bool active_ = false;  // the worker is drawing (guarded by lock_)
   bool stopping_ = false;
   std::thread worker_;  // last: it starts once everything it uses exists
 };

@@ -61,9 +61,9 @@ class SoftwareBackend : public Backend {
   bool BeginTarget(TextureHandle texture, uint32_t clearArgb) override {
     Surface* surface = Find(texture);
     if (!surface) return false;
-    queue_.Flush();
+    queue_.Flush();  // nothing queued may still read the old contents
     target_ = surface;
-    std::fill(surface->pixels.begin(), surface->pixels.end(), clearArgb);
+    queue_.Fill(surface, clearArgb);
     return true;
   }
   void EndTarget() override {
@@ -73,8 +73,7 @@ class SoftwareBackend : public Backend {
   }
 
   void Clear() override {
-    queue_.Flush();
-    std::fill(backBuffer_.pixels.begin(), backBuffer_.pixels.end(), 0u);
+    queue_.Fill(&backBuffer_, 0u);
   }
   void SetProjection(const float matrix[16], int width, int height) override {
     std::memcpy(viewport_.matrix, matrix, sizeof viewport_.matrix);

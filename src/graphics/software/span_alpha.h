@@ -1,0 +1,28 @@
+// The renderer's hottest loop: one row of an affine, flat-coloured, textured
+// quad blended over the target by the source's alpha.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/software/sampler.h"
+
+namespace tarn::gfx {
+
+// Draws 'count' pixels from 'pixel' on. Texture coordinates are fixed point
+// with 16 fraction bits, already shifted by half a texel; filtering uses the
+// top 8 of them. The source is the bilinear texel times 'colour' (ARGB); the
+// target's alpha reads as opaque unless 'targetAlpha'.
+void SpanAlphaBlend(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+                    int64_t dty, uint32_t colour, bool targetAlpha);
+
+// The two-pixel SSE2 loop alone (SpanAlphaBlend hands it what the AVX2 loop
+// leaves, or everything on processors without AVX2).
+void SpanAlphaBlendSse2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+                        int64_t dty, uint32_t colour, bool targetAlpha);
+
+// The same pixels one at a time, in plain integer arithmetic: the reference
+// the vector loop must match bit for bit.
+void SpanAlphaBlendReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty,
+                             int64_t dtx, int64_t dty, uint32_t colour, bool targetAlpha);
+
+}  // namespace tarn::gfx
