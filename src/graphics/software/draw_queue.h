@@ -41,7 +41,7 @@ class DrawQueue {
     RenderStates states;
     PreparedQuad quad;
   };
-  static constexpr int kBands = 8;
+  static constexpr int kBands = 32;
   static constexpr size_t kChunk = 256;
   static constexpr size_t kChunks = 1024;  // a flush is forced beyond kChunk * kChunks commands
 

@@ -196,6 +196,7 @@ struct Triangle {
   // rule gives each pixel on it to exactly one of them.
   double edgeA[3], edgeB[3], edgeC[3];
   double crossing[3], crossingStep[3];  // where the edge crosses row 0, and its move per row
+  double tolerance[3];                  // bound on the error of that estimate within the box
   bool inclusive[3];
   double attr0[kAttrs + 1], attrX[kAttrs + 1], attrY[kAttrs + 1];  // relative to (x0, y0)
 
@@ -216,18 +217,23 @@ bool Triangle::RowSpan(int y, int& xs, int& xe) const {
       if (!(rowE > 0.0 || (rowE == 0.0 && inclusive[i]))) return false;
       continue;
     }
-    // The estimated crossing is settled with the exact test, which is
-    // monotonic along the row.
+    // The estimated crossing decides alone when it is clear of the pixel
+    // centres by more than its error; otherwise it is settled with the exact
+    // test, which is monotonic along the row.
     double t = std::clamp(crossing[i] + crossingStep[i] * y, x0 - 2.0, x1 + 2.0);
     if (edgeA[i] > 0) {
       int64_t first = CeilI64(t);
-      while (first > x0 && Passes(i, first - 1, rowE)) --first;
-      while (first <= x1 && !Passes(i, first, rowE)) ++first;
+      if (!(first - t > tolerance[i] && t - (first - 1) > tolerance[i])) {
+        while (first > x0 && Passes(i, first - 1, rowE)) --first;
+        while (first <= x1 && !Passes(i, first, rowE)) ++first;
+      }
       lo = std::max(lo, first);
     } else {
       int64_t last = FloorI64(t);
-      while (last < x1 && Passes(i, last + 1, rowE)) ++last;
-      while (last >= x0 && !Passes(i, last, rowE)) --last;
+      if (!(t - last > tolerance[i] && (last + 1) - t > tolerance[i])) {
+        while (last < x1 && Passes(i, last + 1, rowE)) ++last;
+        while (last >= x0 && !Passes(i, last, rowE)) --last;
+      }
       hi = std::min(hi, last);
     }
     if (lo > hi) return false;
@@ -280,6 +286,10 @@ bool SetUpTriangle(const PixelContext& ctx, const ScreenVertex& a, ScreenVertex&
     if (t.edgeA[i] != 0.0) {
       t.crossing[i] = -t.edgeC[i] / t.edgeA[i];
       t.crossingStep[i] = -t.edgeB[i] / t.edgeA[i];
+      // Rounding in the estimate and in the exact test, with a wide margin.
+      double reach = std::fabs(t.edgeC[i]) + std::fabs(t.edgeB[i]) * (std::fabs(static_cast<double>(t.y1)) + 2.0) +
+                     std::fabs(t.edgeA[i]) * (std::fabs(static_cast<double>(t.x1)) + 2.0);
+      t.tolerance[i] = 64.0 * 2.220446049250313e-16 * reach / std::fabs(t.edgeA[i]);
     }
   }
   double invArea = 1.0 / area;
@@ -321,6 +331,61 @@ void TexturedRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx
   }
 }
 
+// Texture coordinate k of a triangle at a pixel, in the row loop's fixed point.
+inline int64_t TexelAt(const Triangle& t, int k, double scale, int x, int y) {
+  return Fixed16(t.At(k, x, y) * scale - 32768.0, 4.0e15);
+}
+
+// Draws both halves of a quad with one span a row when the quad is one
+// colour, affine and textured, and its two triangles step through the
+// texture alike (a sprite: a parallelogram). Coverage stays that of the two
+// triangles; only the row set-up is shared. False when the quad does not
+// qualify; nothing is drawn then.
+bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegin, int rowEnd) {
+  if (quad.count != 4 || quad.perspective || !ctx.sampler.tex) return false;
+  const ScreenVertex* v = quad.v;
+  for (int i = 1; i < 4; ++i)
+    for (int k = 2; k < kAttrs; ++k)
+      if (v[i].attr[k] != v[0].attr[k]) return false;
+  ScreenVertex b1 = v[1], c1 = v[2], b2 = v[2], c2 = v[3];
+  Triangle first, second;
+  if (!SetUpTriangle(ctx, v[0], b1, c1, first) || !SetUpTriangle(ctx, v[0], b2, c2, second)) return false;
+  const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
+  const int64_t dtx = Fixed16(first.attrX[0] * su, 1.0e12), dty = Fixed16(first.attrX[1] * sv, 1.0e12);
+  if (dtx != Fixed16(second.attrX[0] * su, 1.0e12) || dty != Fixed16(second.attrX[1] * sv, 1.0e12)) return false;
+  // The planes are linear: agreeing at two opposite corners of the second
+  // triangle's box, they agree over all of it. A few steps of 1/65536 texel
+  // are the rounding of the vertices, far below what filtering resolves.
+  const int64_t kSlack = 4;
+  for (int corner = 0; corner < 2; ++corner) {
+    int x = corner ? second.x1 : second.x0, y = corner ? second.y1 : second.y0;
+    if (std::abs(TexelAt(first, 0, su, x, y) - TexelAt(second, 0, su, x, y)) > kSlack ||
+        std::abs(TexelAt(first, 1, sv, x, y) - TexelAt(second, 1, sv, x, y)) > kSlack)
+      return false;
+  }
+  const uint32_t colour = PackColour(v[0].attr[2], v[0].attr[3], v[0].attr[4], v[0].attr[5]);
+  const int yEnd = std::min(std::max(first.y1, second.y1) + 1, rowEnd);
+  for (int y = std::max(std::min(first.y0, second.y0), rowBegin); y < yEnd; ++y) {
+    int xs1 = 0, xe1 = -1, xs2 = 0, xe2 = -1;
+    bool has1 = y >= first.y0 && y <= first.y1 && first.RowSpan(y, xs1, xe1);
+    bool has2 = y >= second.y0 && y <= second.y1 && second.RowSpan(y, xs2, xe2);
+    // Within a convex quad the two spans of a row meet; otherwise each is
+    // drawn alone.
+    if (has1 && has2 && (xe1 + 1 == xs2 || xe2 + 1 == xs1)) {
+      xs1 = std::min(xs1, xs2);
+      xe1 = std::max(xe1, xe2);
+      has2 = false;
+    }
+    for (int span = 0; span < 2; ++span) {
+      int xs = span ? xs2 : xs1, xe = span ? xe2 : xe1;
+      if (!(span ? has2 : has1)) continue;
+      TexturedRow(ctx, ctx.target->Row(y) + xs, xe - xs + 1, TexelAt(first, 0, su, xs, y), TexelAt(first, 1, sv, xs, y),
+                  dtx, dty, colour);
+    }
+  }
+  return true;
+}
+
 void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, ScreenVertex c, bool perspective,
                     int rowBegin, int rowEnd) {
   Triangle t;
@@ -344,8 +409,7 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
     const int count = xe - xs + 1;
     if (constantColour) {
       if (textured) {
-        TexturedRow(ctx, pixel, count, Fixed16(t.At(0, xs, y) * su - 32768.0, 4.0e15),
-                    Fixed16(t.At(1, xs, y) * sv - 32768.0, 4.0e15), dtx, dty, flatColour);
+        TexturedRow(ctx, pixel, count, TexelAt(t, 0, su, xs, y), TexelAt(t, 1, sv, xs, y), dtx, dty, flatColour);
       } else if (ctx.path == BlendPath::Alpha) {
         const bool targetAlpha = ctx.target->alpha;
         for (int i = 0; i < count; ++i) AlphaBlend(pixel[i], flatColour, targetAlpha);
@@ -409,6 +473,7 @@ void RasterPrepared(Surface& target, const RenderStates& states, const PreparedQ
   if (mask == 0) return;
   const Surface* tex = texture && texture->width > 0 ? texture : nullptr;
   PixelContext ctx{&target, &states, MakeSampler(tex, addressMode), mask, ChooseBlendPath(states, target, mask)};
+  if (DrawQuadRows(ctx, quad, rowBegin, rowEnd)) return;
   for (int i = 1; i + 1 < quad.count; ++i)
     RasterTriangle(ctx, quad.v[0], quad.v[i], quad.v[i + 1], quad.perspective, rowBegin, rowEnd);
 }

@@ -146,14 +146,10 @@ __attribute__((target_clones("avx2", "default"))) void SpanAlphaBlendSse2(
 void SpanAlphaBlend(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
                     int64_t dty, uint32_t colour, bool targetAlpha) {
   static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2 && sampler.fastWrap && sampler.tex->width <= 65536 && sampler.tex->height <= 65536) {
-    int drawn = SpanAlphaBlendAvx2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
-    pixel += drawn;
-    count -= drawn;
-    tx += drawn * dtx;
-    ty += drawn * dty;
-  }
-  SpanAlphaBlendSse2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
+  if (avx2 && sampler.fastWrap && sampler.tex->width <= 65536 && sampler.tex->height <= 65536)
+    SpanAlphaBlendAvx2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
+  else
+    SpanAlphaBlendSse2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
 }
 
 void SpanAlphaBlendReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty,

@@ -41,15 +41,99 @@ inline void Split(__m256i texels, __m256i& a, __m256i& b) {
   b = _mm256_unpackhi_epi8(grouped, _mm256_setzero_si256());
 }
 
+// The loop's constants and one group of four pixels.
+class Fours {
+ public:
+  Fours(const Sampler& s, uint32_t colour, bool targetAlpha)
+      : texels_(reinterpret_cast<const int*>(s.tex->pixels.data())),
+        shift_(_mm_cvtsi32_si128(__builtin_ctz(static_cast<unsigned>(s.tex->width)))),
+        wMask_(_mm_set1_epi32(s.wMask)),
+        hMask_(_mm_set1_epi32(s.hMask)),
+        tint_(_mm256_broadcastq_epi64(
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128()))),
+        opaqueTexels_(s.tex->alpha ? _mm256_setzero_si256() : _mm256_set1_epi64x(0x00FF000000000000LL)),
+        targetMask_(targetAlpha ? _mm_setzero_si128() : _mm_set1_epi32(static_cast<int>(0xFF000000u))),
+        textureAlpha_(s.tex->alpha),
+        targetAlpha_(targetAlpha) {}
+
+  // Pixels out[0..3] at texture coordinates u, v (16 fraction bits); with
+  // kPartial only the lanes set in 'lanes' are read and written.
+  template <bool kPartial>
+  void Draw(uint32_t* out, __m128i u, __m128i v, __m128i lanes) const {
+    const __m128i one = _mm_set1_epi32(1);
+    __m128i xa = _mm_and_si128(_mm_srli_epi32(u, 16), wMask_);
+    __m128i ya = _mm_and_si128(_mm_srli_epi32(v, 16), hMask_);
+    __m128i rowA = _mm_sll_epi32(ya, shift_);
+    __m128i rowB = _mm_sll_epi32(_mm_and_si128(_mm_add_epi32(ya, one), hMask_), shift_);
+    __m256i top, bottom;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(xa, wMask_)) == 0) {
+      // No pixel at the last column: each pair of texels is one 8-byte load.
+      alignas(16) int offA[4], offB[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(offA), _mm_add_epi32(rowA, xa));
+      _mm_store_si128(reinterpret_cast<__m128i*>(offB), _mm_add_epi32(rowB, xa));
+      top = _mm256_set_epi64x(Pair(offA[3]), Pair(offA[2]), Pair(offA[1]), Pair(offA[0]));
+      bottom = _mm256_set_epi64x(Pair(offB[3]), Pair(offB[2]), Pair(offB[1]), Pair(offB[0]));
+    } else {
+      __m128i xb = _mm_and_si128(_mm_add_epi32(xa, one), wMask_);
+      top = _mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowA, xa), _mm_add_epi32(rowA, xb)), 4);
+      bottom = _mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowB, xa), _mm_add_epi32(rowB, xb)), 4);
+    }
+    int* target = reinterpret_cast<int*>(out);
+    __m128i old = kPartial ? _mm_maskload_epi32(target, lanes) : _mm_loadu_si128(reinterpret_cast<__m128i*>(out));
+    __m128i result;
+    if (textureAlpha_ && _mm256_testz_si256(_mm256_or_si256(top, bottom), _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) {
+      // Every tap has alpha 0: the blend gives the target back.
+      if (targetAlpha_) return;
+      result = _mm_or_si128(old, targetMask_);
+    } else {
+      result = Blend(Filter(top, bottom, u, v), old);
+    }
+    if (kPartial)
+      _mm_maskstore_epi32(target, lanes, result);
+    else
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), result);
+  }
+
+ private:
+  long long Pair(int offset) const {
+    long long value;
+    __builtin_memcpy(&value, texels_ + offset, 8);
+    return value;
+  }
+
+  static __m256i Filter(__m256i top, __m256i bottom, __m128i u, __m128i v) {
+    const __m128i byteMask = _mm_set1_epi32(255);
+    __m256i wx = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(u, 8), byteMask), 7));
+    __m256i wy = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(v, 8), byteMask), 7));
+    __m256i topA, topB, bottomA, bottomB;
+    Split(top, topA, topB);
+    Split(bottom, bottomA, bottomB);
+    return Lerp(Lerp(topA, topB, wx), Lerp(bottomA, bottomB, wx), wy);
+  }
+
+  // Source (texel times tint) over four target pixels.
+  __m128i Blend(__m256i filtered, __m128i old) const {
+    __m256i src = Div255(_mm256_mullo_epi16(_mm256_or_si256(filtered, opaqueTexels_), tint_));
+    __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, 0xFF), 0xFF);
+    __m256i d = _mm256_cvtepu8_epi16(_mm_or_si128(old, targetMask_));
+    __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+    __m256i blended = Div255(_mm256_add_epi16(_mm256_mullo_epi16(src, a), _mm256_mullo_epi16(d, ia)));
+    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(blended, blended), _MM_SHUFFLE(3, 1, 2, 0));
+    return _mm256_castsi256_si128(packed);
+  }
+
+  const int* texels_;
+  __m128i shift_, wMask_, hMask_;
+  __m256i tint_, opaqueTexels_;
+  __m128i targetMask_;
+  bool textureAlpha_, targetAlpha_;
+};
+
 }  // namespace
 
-int SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& s, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
-                       uint32_t colour, bool targetAlpha) {
-  const Surface& tex = *s.tex;
-  const int* texels = reinterpret_cast<const int*>(tex.pixels.data());
-  const __m128i shift = _mm_cvtsi32_si128(__builtin_ctz(static_cast<unsigned>(tex.width)));
-  const __m128i wMask = _mm_set1_epi32(s.wMask), hMask = _mm_set1_epi32(s.hMask), one = _mm_set1_epi32(1);
-  const __m128i byteMask = _mm_set1_epi32(255);
+void SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& s, int64_t tx, int64_t ty, int64_t dtx,
+                        int64_t dty, uint32_t colour, bool targetAlpha) {
+  const Fours fours(s, colour, targetAlpha);
   // Coordinates in 32-bit lanes: wrapping arithmetic keeps the low bits,
   // which are all the masks look at.
   auto lanes = [](int64_t start, int64_t step) {
@@ -60,44 +144,13 @@ int SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& s, int64_t tx,
   __m128i u = lanes(tx, dtx), v = lanes(ty, dty);
   const __m128i du = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dtx) * 4u));
   const __m128i dv = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dty) * 4u));
-
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i tint = _mm256_broadcastq_epi64(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128()));
-  const __m256i opaqueTexels = tex.alpha ? zero : _mm256_set1_epi64x(0x00FF000000000000LL);
-  const __m128i targetMask = targetAlpha ? _mm_setzero_si128() : _mm_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m256i full = _mm256_set1_epi16(255);
-
   int i = 0;
-  for (; i + 4 <= count; i += 4, u = _mm_add_epi32(u, du), v = _mm_add_epi32(v, dv)) {
-    __m128i xa = _mm_and_si128(_mm_srli_epi32(u, 16), wMask);
-    __m128i xb = _mm_and_si128(_mm_add_epi32(xa, one), wMask);
-    __m128i ya = _mm_and_si128(_mm_srli_epi32(v, 16), hMask);
-    __m128i yb = _mm_and_si128(_mm_add_epi32(ya, one), hMask);
-    __m128i rowA = _mm_sll_epi32(ya, shift), rowB = _mm_sll_epi32(yb, shift);
-    __m256i top = _mm256_i32gather_epi32(texels, Interleave(_mm_add_epi32(rowA, xa), _mm_add_epi32(rowA, xb)), 4);
-    __m256i bottom = _mm256_i32gather_epi32(texels, Interleave(_mm_add_epi32(rowB, xa), _mm_add_epi32(rowB, xb)), 4);
-    __m128i* out = reinterpret_cast<__m128i*>(pixel + i);
-    if (tex.alpha && _mm256_testz_si256(_mm256_or_si256(top, bottom), alphaBits)) {
-      // Every tap has alpha 0: the blend gives the target back.
-      if (!targetAlpha) _mm_storeu_si128(out, _mm_or_si128(_mm_loadu_si128(out), targetMask));
-      continue;
-    }
-    __m256i wx = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(u, 8), byteMask), 7));
-    __m256i wy = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(v, 8), byteMask), 7));
-    __m256i topA, topB, bottomA, bottomB;
-    Split(top, topA, topB);
-    Split(bottom, bottomA, bottomB);
-    __m256i filtered = Lerp(Lerp(topA, topB, wx), Lerp(bottomA, bottomB, wx), wy);
-    __m256i src = Div255(_mm256_mullo_epi16(_mm256_or_si256(filtered, opaqueTexels), tint));
-    __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, 0xFF), 0xFF);
-    __m256i d = _mm256_cvtepu8_epi16(_mm_or_si128(_mm_loadu_si128(out), targetMask));
-    __m256i blended =
-        Div255(_mm256_add_epi16(_mm256_mullo_epi16(src, a), _mm256_mullo_epi16(d, _mm256_sub_epi16(full, a))));
-    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(blended, blended), _MM_SHUFFLE(3, 1, 2, 0));
-    _mm_storeu_si128(out, _mm256_castsi256_si128(packed));
+  for (; i + 4 <= count; i += 4, u = _mm_add_epi32(u, du), v = _mm_add_epi32(v, dv))
+    fours.Draw<false>(pixel + i, u, v, __m128i{});
+  if (i < count) {
+    __m128i lanesLeft = _mm_cmpgt_epi32(_mm_set1_epi32(count - i), _mm_set_epi32(3, 2, 1, 0));
+    fours.Draw<true>(pixel + i, u, v, lanesLeft);
   }
-  return i;
 }
 
 }  // namespace tarn::gfx

@@ -7,10 +7,9 @@
 
 namespace tarn::gfx {
 
-// Draws the leading multiple of four of 'count' pixels and returns how many
-// it drew. Only for power-of-two textures with wrapping whose sides fit in
+// Only for power-of-two textures with wrapping whose sides fit in
 // 16 bits, and only on processors with AVX2.
-int SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+void SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
                        int64_t dty, uint32_t colour, bool targetAlpha);
 
 }  // namespace tarn::gfx
