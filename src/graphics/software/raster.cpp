@@ -197,12 +197,29 @@ struct Triangle {
   double edgeA[3], edgeB[3], edgeC[3];
   double crossing[3], crossingStep[3];  // where the edge crosses row 0, and its move per row
   double tolerance[3];                  // bound on the error of that estimate within the box
+  // The same estimate in 32.32 fixed point from row y0, where it fits:
+  // whole-pixel decisions without conversions.
+  bool fixedOk[3];
+  int64_t crossFixed[3], stepFixed[3];
+  uint64_t nearFixed[3];  // tolerance with the fixed-point rounding, in 2^-32
   bool inclusive[3];
   double attr0[kAttrs + 1], attrX[kAttrs + 1], attrY[kAttrs + 1];  // relative to (x0, y0)
 
   bool Passes(int i, int64_t x, double rowE) const {
     double value = edgeA[i] * static_cast<double>(x) + rowE;
     return value > 0.0 || (value == 0.0 && inclusive[i]);
+  }
+  // The first (or last) pixel of the row on the inner side of edge i, from
+  // an estimate close to it.
+  int64_t SettleFirst(int i, int64_t first, double rowE) const {
+    while (first > x0 && Passes(i, first - 1, rowE)) --first;
+    while (first <= x1 && !Passes(i, first, rowE)) ++first;
+    return first;
+  }
+  int64_t SettleLast(int i, int64_t last, double rowE) const {
+    while (last < x1 && Passes(i, last + 1, rowE)) ++last;
+    while (last >= x0 && !Passes(i, last, rowE)) --last;
+    return last;
   }
   // The covered pixels of row y, [xs, xe]; false when none.
   bool RowSpan(int y, int& xs, int& xe) const;
@@ -220,20 +237,31 @@ bool Triangle::RowSpan(int y, int& xs, int& xe) const {
     // The estimated crossing decides alone when it is clear of the pixel
     // centres by more than its error; otherwise it is settled with the exact
     // test, which is monotonic along the row.
+    if (fixedOk[i]) {
+      constexpr int64_t kOne = int64_t{1} << 32;
+      int64_t t = std::clamp(crossFixed[i] + stepFixed[i] * (y - y0), (x0 - int64_t{2}) * kOne, (x1 + int64_t{2}) * kOne);
+      uint64_t fraction = static_cast<uint64_t>(t) & 0xFFFFFFFFu;
+      bool clear = fraction > nearFixed[i] && fraction < static_cast<uint64_t>(kOne) - nearFixed[i];
+      if (edgeA[i] > 0) {
+        int64_t first = (t + kOne - 1) >> 32;
+        if (!clear) first = SettleFirst(i, first, rowE);
+        lo = std::max(lo, first);
+      } else {
+        int64_t last = t >> 32;
+        if (!clear) last = SettleLast(i, last, rowE);
+        hi = std::min(hi, last);
+      }
+      if (lo > hi) return false;
+      continue;
+    }
     double t = std::clamp(crossing[i] + crossingStep[i] * y, x0 - 2.0, x1 + 2.0);
     if (edgeA[i] > 0) {
       int64_t first = CeilI64(t);
-      if (!(first - t > tolerance[i] && t - (first - 1) > tolerance[i])) {
-        while (first > x0 && Passes(i, first - 1, rowE)) --first;
-        while (first <= x1 && !Passes(i, first, rowE)) ++first;
-      }
+      if (!(first - t > tolerance[i] && t - (first - 1) > tolerance[i])) first = SettleFirst(i, first, rowE);
       lo = std::max(lo, first);
     } else {
       int64_t last = FloorI64(t);
-      if (!(t - last > tolerance[i] && (last + 1) - t > tolerance[i])) {
-        while (last < x1 && Passes(i, last + 1, rowE)) ++last;
-        while (last >= x0 && !Passes(i, last, rowE)) --last;
-      }
+      if (!(t - last > tolerance[i] && (last + 1) - t > tolerance[i])) last = SettleLast(i, last, rowE);
       hi = std::min(hi, last);
     }
     if (lo > hi) return false;
@@ -290,6 +318,17 @@ bool SetUpTriangle(const PixelContext& ctx, const ScreenVertex& a, ScreenVertex&
       double reach = std::fabs(t.edgeC[i]) + std::fabs(t.edgeB[i]) * (std::fabs(static_cast<double>(t.y1)) + 2.0) +
                      std::fabs(t.edgeA[i]) * (std::fabs(static_cast<double>(t.x1)) + 2.0);
       t.tolerance[i] = 64.0 * 2.220446049250313e-16 * reach / std::fabs(t.edgeA[i]);
+      double start = t.crossing[i] + t.crossingStep[i] * t.y0, rows = t.y1 - t.y0 + 1.0;
+      t.fixedOk[i] = std::fabs(start) < 1.0e9 && std::fabs(t.crossingStep[i]) * rows < 1.0e9 && t.tolerance[i] < 0.01;
+      if (t.fixedOk[i]) {
+        constexpr double kScale = 4294967296.0;
+        t.crossFixed[i] = FloorI64(start * kScale + 0.5);
+        t.stepFixed[i] = FloorI64(t.crossingStep[i] * kScale + 0.5);
+        // Half a unit from each rounding, per row for the step.
+        t.nearFixed[i] = static_cast<uint64_t>(t.tolerance[i] * kScale) + static_cast<uint64_t>(rows) + 2;
+      }
+    } else {
+      t.fixedOk[i] = false;
     }
   }
   double invArea = 1.0 / area;

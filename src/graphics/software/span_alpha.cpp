@@ -20,9 +20,10 @@ inline __m128i Lerp(__m128i a, __m128i b, __m128i w) {
   return _mm_add_epi16(a, _mm_mulhi_epi16(_mm_add_epi16(d, d), w));
 }
 
+// x / 255 rounded to nearest for x up to 255 * 255: (x + 128) * 257 >> 16
+// equals (x + 128 + ((x + 128) >> 8)) >> 8 over that range.
 inline __m128i Div255(__m128i x) {
-  x = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+  return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
 // Lanes [p p p p q q q q] from two values below 2^16.

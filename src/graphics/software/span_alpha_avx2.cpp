@@ -17,9 +17,10 @@ inline __m256i Lerp(__m256i a, __m256i b, __m256i w) {
   return _mm256_add_epi16(a, _mm256_mulhi_epi16(_mm256_add_epi16(d, d), w));
 }
 
+// x / 255 rounded to nearest for x up to 255 * 255: (x + 128) * 257 >> 16
+// equals (x + 128 + ((x + 128) >> 8)) >> 8 over that range.
 inline __m256i Div255(__m256i x) {
-  x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
 // Four weights (below 2^16, one per 32-bit lane) spread over the four
