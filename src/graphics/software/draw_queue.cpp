@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "graphics/software/pixel_rows.h"
+
 namespace tarn::gfx {
 
 namespace {
@@ -60,7 +62,7 @@ void DrawQueue::Draw(const Command& c, int band) {
   int first = static_cast<int>(static_cast<int64_t>(target.height) * band / kBands);
   int end = static_cast<int>(static_cast<int64_t>(target.height) * (band + 1) / kBands);
   if (c.fill) {
-    if (first < end) std::fill(target.Row(first), target.Row(first) + static_cast<size_t>(end - first) * target.width, c.fillColour);
+    if (first < end) FillPixels(target.Row(first), static_cast<size_t>(end - first) * target.width, c.fillColour);
     return;
   }
   RasterPrepared(target, c.states, c.quad, c.texture, c.addressMode, first, end);

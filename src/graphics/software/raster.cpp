@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/software/pixel_ops.h"
+#include "graphics/software/pixel_rows.h"
 #include "graphics/software/span_alpha.h"
 
 namespace tarn::gfx {
@@ -175,13 +176,14 @@ bool IsTopLeft(float dx, float dy) { return (dy == 0.0f && dx > 0.0f) || dy < 0.
 
 // Nearest integers below and above x, for |x| well inside the int64 range
 // (no library call: the baseline instruction set has no rounding instruction).
+// Without branches: which way the rounding goes is not predictable.
 inline int64_t FloorI64(double x) {
   int64_t i = static_cast<int64_t>(x);
-  return x < static_cast<double>(i) ? i - 1 : i;
+  return i - static_cast<int64_t>(x < static_cast<double>(i));
 }
 inline int64_t CeilI64(double x) {
   int64_t i = static_cast<int64_t>(x);
-  return x > static_cast<double>(i) ? i + 1 : i;
+  return i + static_cast<int64_t>(x > static_cast<double>(i));
 }
 
 constexpr int kAttrs = 6;  // u, v, r, g, b, a; plane kAttrs is 1/w
@@ -359,8 +361,7 @@ void TexturedRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx
       (ctx.path == BlendPath::Alpha || ctx.path == BlendPath::Opaque)) {
     // Texels land exactly on pixels and are opaque: a straight copy (the
     // main render target drawn onto the window, for one).
-    const uint32_t* source = tex.Row(static_cast<int>(row)) + firstX;
-    for (int i = 0; i < count; ++i) pixel[i] = source[i] | 0xFF000000u;
+    CopyOpaque(pixel, tex.Row(static_cast<int>(row)) + firstX, static_cast<size_t>(count));
   } else if (ctx.path == BlendPath::Alpha) {
     SpanAlphaBlend(pixel, count, ctx.sampler, tx, ty, dtx, dty, colour, ctx.target->alpha);
   } else {

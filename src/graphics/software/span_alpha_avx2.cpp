@@ -50,6 +50,7 @@ class Fours {
         shift_(_mm_cvtsi32_si128(__builtin_ctz(static_cast<unsigned>(s.tex->width)))),
         wMask_(_mm_set1_epi32(s.wMask)),
         hMask_(_mm_set1_epi32(s.hMask)),
+        width_(_mm_set1_epi32(s.tex->width)),
         tint_(_mm256_broadcastq_epi64(
             _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128()))),
         opaqueTexels_(s.tex->alpha ? _mm256_setzero_si256() : _mm256_set1_epi64x(0x00FF000000000000LL)),
@@ -59,26 +60,35 @@ class Fours {
 
   // Pixels out[0..3] at texture coordinates u, v (16 fraction bits); with
   // kPartial only the lanes set in 'lanes' are read and written.
-  template <bool kPartial>
-  void Draw(uint32_t* out, __m128i u, __m128i v, __m128i lanes) const {
-    const __m128i one = _mm_set1_epi32(1);
+  // The texels under four pixels: the upper and lower pair of each.
+  struct Taps {
+    __m256i top, bottom;
+  };
+  Taps Fetch(__m128i u, __m128i v) const {
     __m128i xa = _mm_and_si128(_mm_srli_epi32(u, 16), wMask_);
     __m128i ya = _mm_and_si128(_mm_srli_epi32(v, 16), hMask_);
+    __m128i offA = _mm_add_epi32(_mm_sll_epi32(ya, shift_), xa);
+    __m128i atEdge = _mm_or_si128(_mm_cmpeq_epi32(xa, wMask_), _mm_cmpeq_epi32(ya, hMask_));
+    if (_mm_movemask_epi8(atEdge) == 0) {
+      // No pixel on the last column or row: each pair of texels is one
+      // 8-byte read, and the lower pair is a row further on.
+      const long long* base = reinterpret_cast<const long long*>(texels_);
+      return {_mm256_i32gather_epi64(base, offA, 4), _mm256_i32gather_epi64(base, _mm_add_epi32(offA, width_), 4)};
+    }
+    const __m128i one = _mm_set1_epi32(1);
+    __m128i xb = _mm_and_si128(_mm_add_epi32(xa, one), wMask_);
     __m128i rowA = _mm_sll_epi32(ya, shift_);
     __m128i rowB = _mm_sll_epi32(_mm_and_si128(_mm_add_epi32(ya, one), hMask_), shift_);
-    __m256i top, bottom;
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(xa, wMask_)) == 0) {
-      // No pixel at the last column: each pair of texels is one 8-byte load.
-      alignas(16) int offA[4], offB[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(offA), _mm_add_epi32(rowA, xa));
-      _mm_store_si128(reinterpret_cast<__m128i*>(offB), _mm_add_epi32(rowB, xa));
-      top = _mm256_set_epi64x(Pair(offA[3]), Pair(offA[2]), Pair(offA[1]), Pair(offA[0]));
-      bottom = _mm256_set_epi64x(Pair(offB[3]), Pair(offB[2]), Pair(offB[1]), Pair(offB[0]));
-    } else {
-      __m128i xb = _mm_and_si128(_mm_add_epi32(xa, one), wMask_);
-      top = _mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowA, xa), _mm_add_epi32(rowA, xb)), 4);
-      bottom = _mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowB, xa), _mm_add_epi32(rowB, xb)), 4);
-    }
+    return {_mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowA, xa), _mm_add_epi32(rowA, xb)), 4),
+            _mm256_i32gather_epi32(texels_, Interleave(_mm_add_epi32(rowB, xa), _mm_add_epi32(rowB, xb)), 4)};
+  }
+
+  // Pixels out[0..3] from their taps at texture coordinates u, v (16
+  // fraction bits); with kPartial only the lanes set in 'lanes' are read and
+  // written.
+  template <bool kPartial>
+  void Draw(uint32_t* out, const Taps& taps, __m128i u, __m128i v, __m128i lanes) const {
+    const __m256i top = taps.top, bottom = taps.bottom;
     int* target = reinterpret_cast<int*>(out);
     __m128i old = kPartial ? _mm_maskload_epi32(target, lanes) : _mm_loadu_si128(reinterpret_cast<__m128i*>(out));
     __m128i result;
@@ -96,16 +106,11 @@ class Fours {
   }
 
  private:
-  long long Pair(int offset) const {
-    long long value;
-    __builtin_memcpy(&value, texels_ + offset, 8);
-    return value;
-  }
-
   static __m256i Filter(__m256i top, __m256i bottom, __m128i u, __m128i v) {
-    const __m128i byteMask = _mm_set1_epi32(255);
-    __m256i wx = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(u, 8), byteMask), 7));
-    __m256i wy = Spread(_mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(v, 8), byteMask), 7));
+    // Bits 8..15 of the coordinate (the weight) moved to bits 7..14.
+    const __m128i weightBits = _mm_set1_epi32(0x7F80);
+    __m256i wx = Spread(_mm_and_si128(_mm_srli_epi32(u, 1), weightBits));
+    __m256i wy = Spread(_mm_and_si128(_mm_srli_epi32(v, 1), weightBits));
     __m256i topA, topB, bottomA, bottomB;
     Split(top, topA, topB);
     Split(bottom, bottomA, bottomB);
@@ -124,7 +129,7 @@ class Fours {
   }
 
   const int* texels_;
-  __m128i shift_, wMask_, hMask_;
+  __m128i shift_, wMask_, hMask_, width_;
   __m256i tint_, opaqueTexels_;
   __m128i targetMask_;
   bool textureAlpha_, targetAlpha_;
@@ -145,12 +150,22 @@ void SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& s, int64_t tx
   __m128i u = lanes(tx, dtx), v = lanes(ty, dty);
   const __m128i du = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dtx) * 4u));
   const __m128i dv = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dty) * 4u));
+  // The texels of the next four pixels are read while these four are
+  // blended: the reads are slow and this keeps them off the critical path.
+  // Reading past the row is harmless: the addresses wrap into the texture.
+  Fours::Taps taps = fours.Fetch(u, v);
   int i = 0;
-  for (; i + 4 <= count; i += 4, u = _mm_add_epi32(u, du), v = _mm_add_epi32(v, dv))
-    fours.Draw<false>(pixel + i, u, v, __m128i{});
+  for (; i + 4 <= count; i += 4) {
+    __m128i nextU = _mm_add_epi32(u, du), nextV = _mm_add_epi32(v, dv);
+    Fours::Taps next = fours.Fetch(nextU, nextV);
+    fours.Draw<false>(pixel + i, taps, u, v, __m128i{});
+    taps = next;
+    u = nextU;
+    v = nextV;
+  }
   if (i < count) {
     __m128i lanesLeft = _mm_cmpgt_epi32(_mm_set1_epi32(count - i), _mm_set_epi32(3, 2, 1, 0));
-    fours.Draw<true>(pixel + i, u, v, lanesLeft);
+    fours.Draw<true>(pixel + i, taps, u, v, lanesLeft);
   }
 }
 
