@@ -22,10 +22,24 @@ DrawQueue::~DrawQueue() {
   worker_.join();
 }
 
-DrawQueue::Command& DrawQueue::Append() {
+uint32_t DrawQueue::BandsOf(const Surface& target, int firstRow, int lastRow) {
+  uint32_t bands = 0;
+  for (int b = 0; b < kBands; ++b) {
+    int64_t first = static_cast<int64_t>(target.height) * b / kBands;
+    int64_t end = static_cast<int64_t>(target.height) * (b + 1) / kBands;
+    if (first < end && firstRow < end && lastRow >= first) bands |= 1u << b;
+  }
+  return bands;
+}
+
+DrawQueue::Command& DrawQueue::Append(uint32_t bands) {
   if (count_ == kChunk * kChunks) Flush();
-  std::unique_ptr<Command[]>& chunk = chunks_[count_ / kChunk];
-  if (!chunk) chunk = std::make_unique<Command[]>(kChunk);
+  size_t chunk = count_ / kChunk;
+  if (!chunks_[chunk]) {
+    chunks_[chunk] = std::make_unique<Command[]>(kChunk);
+    bandMasks_[chunk] = std::make_unique<uint32_t[]>(kChunk);
+  }
+  bandMasks_[chunk][count_ % kChunk] = bands;
   return At(count_++);
 }
 
@@ -38,7 +52,9 @@ void DrawQueue::Add(Surface* target, const Viewport& viewport, const RenderState
                     const Surface* texture, int addressMode) {
   PreparedQuad prepared;
   if (!PrepareQuad(viewport, quad, prepared)) return;
-  Command& c = Append();
+  uint32_t bands = BandsOf(*target, prepared.firstRow, prepared.lastRow);
+  if (bands == 0) return;
+  Command& c = Append(bands);
   c.target = target;
   c.texture = texture;
   c.addressMode = addressMode;
@@ -49,7 +65,7 @@ void DrawQueue::Add(Surface* target, const Viewport& viewport, const RenderState
 }
 
 void DrawQueue::Fill(Surface* target, uint32_t argb) {
-  Command& c = Append();
+  Command& c = Append(BandsOf(*target, 0, target->height - 1));
   c.target = target;
   c.texture = nullptr;
   c.fill = true;
@@ -79,7 +95,9 @@ bool DrawQueue::DrawAvailable() {
       continue;
     }
     size_t i = band.done.load(std::memory_order_relaxed);
-    for (; i < available; ++i) Draw(At(i), b);
+    const uint32_t bit = 1u << b;
+    for (; i < available; ++i)
+      if (bandMasks_[i / kChunk][i % kChunk] & bit) Draw(At(i), b);
     band.done.store(i, std::memory_order_relaxed);
     band.busy.store(false, std::memory_order_release);
   }

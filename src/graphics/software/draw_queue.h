@@ -51,7 +51,10 @@ class DrawQueue {
   };
 
   Command& At(size_t i) { return chunks_[i / kChunk][i % kChunk]; }
-  Command& Append();
+  // The bands a command touches, one bit each: the scan of a band reads
+  // these few bytes and only the commands that concern it.
+  static uint32_t BandsOf(const Surface& target, int firstRow, int lastRow);
+  Command& Append(uint32_t bands);
   void Publish();
   void Draw(const Command& command, int band);
   // Claims free bands one after another and draws what they lack; returns
@@ -61,6 +64,7 @@ class DrawQueue {
   void Worker();
 
   std::array<std::unique_ptr<Command[]>, kChunks> chunks_;
+  std::array<std::unique_ptr<uint32_t[]>, kChunks> bandMasks_;
   size_t count_ = 0;                  // commands written (calling thread only)
   std::atomic<size_t> published_{0};  // commands the worker may draw
   std::array<Band, kBands> bands_;

@@ -314,12 +314,13 @@ bool SetUpTriangle(const PixelContext& ctx, const ScreenVertex& a, ScreenVertex&
     t.edgeB[i] = dx * sign;
     t.edgeC[i] = (dy * p->x - dx * p->y) * sign;
     if (t.edgeA[i] != 0.0) {
-      t.crossing[i] = -t.edgeC[i] / t.edgeA[i];
-      t.crossingStep[i] = -t.edgeB[i] / t.edgeA[i];
+      double inverse = 1.0 / t.edgeA[i];
+      t.crossing[i] = -t.edgeC[i] * inverse;
+      t.crossingStep[i] = -t.edgeB[i] * inverse;
       // Rounding in the estimate and in the exact test, with a wide margin.
       double reach = std::fabs(t.edgeC[i]) + std::fabs(t.edgeB[i]) * (std::fabs(static_cast<double>(t.y1)) + 2.0) +
                      std::fabs(t.edgeA[i]) * (std::fabs(static_cast<double>(t.x1)) + 2.0);
-      t.tolerance[i] = 64.0 * 2.220446049250313e-16 * reach / std::fabs(t.edgeA[i]);
+      t.tolerance[i] = 64.0 * 2.220446049250313e-16 * reach * std::fabs(inverse);
       double start = t.crossing[i] + t.crossingStep[i] * t.y0, rows = t.y1 - t.y0 + 1.0;
       t.fixedOk[i] = std::fabs(start) < 1.0e9 && std::fabs(t.crossingStep[i]) * rows < 1.0e9 && t.tolerance[i] < 0.01;
       if (t.fixedOk[i]) {
