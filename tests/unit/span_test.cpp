@@ -58,5 +58,31 @@ TEST(SpanAlphaTest, VectorLoopsMatchReference) {
   EXPECT_EQ(0, mismatches);
 }
 
+TEST(SpanAlphaTest, RowsSetUpOnceMatchRowsAlone) {
+  std::mt19937 rng(77);
+  for (bool textureAlpha : {true, false}) {
+    Surface tex;
+    tex.alpha = textureAlpha;
+    tex.Resize(32, 16);
+    FillTexture(tex, rng, true);
+    Sampler sampler = MakeSampler(&tex, kAddressWrap);
+    const int kRows = 9, kWidth = 40;
+    std::vector<uint32_t> expected(kRows * kWidth), drawn;
+    for (uint32_t& p : expected) p = rng();
+    drawn = expected;
+    SpanStyle style{&sampler, 30000, -17000, 0xC0FF8040u, !textureAlpha};
+    std::vector<SpanRow> rows;
+    for (int r = 0; r < kRows; ++r) {
+      int count = r * 4 + r % 3;  // 0, 5, 10, ... with every remainder
+      int64_t tx = static_cast<int64_t>(rng() % 2000000), ty = static_cast<int64_t>(rng() % 2000000);
+      rows.push_back({drawn.data() + r * kWidth, count, tx, ty});
+      SpanAlphaBlendReference(expected.data() + r * kWidth, count, sampler, tx, ty, style.dtx, style.dty, style.colour,
+                              style.targetAlpha);
+    }
+    SpanAlphaBlendRows(rows.data(), kRows, style);
+    EXPECT_EQ(expected, drawn) << (textureAlpha ? "texture with alpha" : "opaque texture");
+  }
+}
+
 }  // namespace
 }  // namespace tarn::gfx

@@ -350,27 +350,67 @@ bool SetUpTriangle(const PixelContext& ctx, const ScreenVertex& a, ScreenVertex&
 // 'value' in 1/65536 steps, rounded to nearest and kept in range.
 inline int64_t Fixed16(double value, double limit) { return FloorI64(std::clamp(value, -limit, limit) + 0.5); }
 
-// An affine, single-coloured, textured row: the common case of sprites.
-void TexturedRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx, int64_t ty, int64_t dtx,
-                 int64_t dty, uint32_t colour) {
+// Texels landing exactly on pixels and opaque make a straight copy (the
+// main render target drawn onto the window, for one). False when the row is
+// not such a row; nothing is drawn then.
+bool CopyRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
+             uint32_t colour) {
   const Surface& tex = *ctx.sampler.tex;
+  if (colour != 0xFFFFFFFFu || tex.alpha || !(ctx.path == BlendPath::Alpha || ctx.path == BlendPath::Opaque))
+    return false;
   int64_t firstX = tx >> 16, row = ty >> 16;
   // The sampler sees 8 fraction bits: below them the texel is the same.
   bool oneToOne = dtx == 65536 && dty == 0 && ((tx >> 8) & 255) == 0 && ((ty >> 8) & 255) == 0 && firstX >= 0 &&
                   firstX + count <= tex.width && row >= 0 && row < tex.height;
-  if (oneToOne && colour == 0xFFFFFFFFu && !tex.alpha &&
-      (ctx.path == BlendPath::Alpha || ctx.path == BlendPath::Opaque)) {
-    // Texels land exactly on pixels and are opaque: a straight copy (the
-    // main render target drawn onto the window, for one).
-    CopyOpaque(pixel, tex.Row(static_cast<int>(row)) + firstX, static_cast<size_t>(count));
-  } else if (ctx.path == BlendPath::Alpha) {
-    SpanAlphaBlend(pixel, count, ctx.sampler, tx, ty, dtx, dty, colour, ctx.target->alpha);
-  } else {
-    for (int i = 0; i < count; ++i, tx += dtx, ty += dty)
-      BlendPixel(ctx, pixel[i], Modulate(SampleFixed(ctx.sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8)),
-                                         colour));
-  }
+  if (!oneToOne) return false;
+  CopyOpaque(pixel, tex.Row(static_cast<int>(row)) + firstX, static_cast<size_t>(count));
+  return true;
 }
+
+// An affine, single-coloured, textured row: the common case of sprites.
+void TexturedRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx, int64_t ty, int64_t dtx,
+                 int64_t dty, uint32_t colour) {
+  if (CopyRow(ctx, pixel, count, tx, ty, dtx, dty, colour)) return;
+  if (ctx.path == BlendPath::Alpha) {
+    SpanAlphaBlend(pixel, count, ctx.sampler, tx, ty, dtx, dty, colour, ctx.target->alpha);
+    return;
+  }
+  for (int i = 0; i < count; ++i, tx += dtx, ty += dty)
+    BlendPixel(ctx, pixel[i], Modulate(SampleFixed(ctx.sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8)),
+                                       colour));
+}
+
+// The textured rows of one quad, gathered so that the blending loop sets up
+// once for many of them.
+class RowBatch {
+ public:
+  RowBatch(const PixelContext& ctx, int64_t dtx, int64_t dty, uint32_t colour)
+      : ctx_(ctx), style_{&ctx.sampler, dtx, dty, colour, ctx.target->alpha} {}
+  ~RowBatch() { Flush(); }
+  RowBatch(const RowBatch&) = delete;
+  RowBatch& operator=(const RowBatch&) = delete;
+
+  void Add(uint32_t* pixel, int count, int64_t tx, int64_t ty) {
+    if (ctx_.path != BlendPath::Alpha) {
+      TexturedRow(ctx_, pixel, count, tx, ty, style_.dtx, style_.dty, style_.colour);
+      return;
+    }
+    if (CopyRow(ctx_, pixel, count, tx, ty, style_.dtx, style_.dty, style_.colour)) return;
+    rows_[count_++] = {pixel, count, tx, ty};
+    if (count_ == kRows) Flush();
+  }
+  void Flush() {
+    if (count_ > 0) SpanAlphaBlendRows(rows_, count_, style_);
+    count_ = 0;
+  }
+
+ private:
+  static constexpr int kRows = 64;
+  const PixelContext& ctx_;
+  SpanStyle style_;
+  SpanRow rows_[kRows];
+  int count_ = 0;
+};
 
 // Texture coordinate k of a triangle at a pixel, in the row loop's fixed point.
 inline int64_t TexelAt(const Triangle& t, int k, double scale, int x, int y) {
@@ -404,7 +444,7 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
         std::abs(TexelAt(first, 1, sv, x, y) - TexelAt(second, 1, sv, x, y)) > kSlack)
       return false;
   }
-  const uint32_t colour = PackColour(v[0].attr[2], v[0].attr[3], v[0].attr[4], v[0].attr[5]);
+  RowBatch batch(ctx, dtx, dty, PackColour(v[0].attr[2], v[0].attr[3], v[0].attr[4], v[0].attr[5]));
   const int yEnd = std::min(std::max(first.y1, second.y1) + 1, rowEnd);
   for (int y = std::max(std::min(first.y0, second.y0), rowBegin); y < yEnd; ++y) {
     int xs1 = 0, xe1 = -1, xs2 = 0, xe2 = -1;
@@ -420,8 +460,7 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
     for (int span = 0; span < 2; ++span) {
       int xs = span ? xs2 : xs1, xe = span ? xe2 : xe1;
       if (!(span ? has2 : has1)) continue;
-      TexturedRow(ctx, ctx.target->Row(y) + xs, xe - xs + 1, TexelAt(first, 0, su, xs, y), TexelAt(first, 1, sv, xs, y),
-                  dtx, dty, colour);
+      batch.Add(ctx.target->Row(y) + xs, xe - xs + 1, TexelAt(first, 0, su, xs, y), TexelAt(first, 1, sv, xs, y));
     }
   }
   return true;

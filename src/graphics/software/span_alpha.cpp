@@ -144,13 +144,22 @@ __attribute__((target_clones("avx2", "default"))) void SpanAlphaBlendSse2(
     Span<false>(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
 }
 
+void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  const Sampler& sampler = *style.sampler;
+  if (avx2 && sampler.fastWrap && sampler.tex->width <= 65536 && sampler.tex->height <= 65536) {
+    SpanAlphaBlendRowsAvx2(rows, n, style);
+    return;
+  }
+  for (int i = 0; i < n; ++i)
+    SpanAlphaBlendSse2(rows[i].pixel, rows[i].count, sampler, rows[i].tx, rows[i].ty, style.dtx, style.dty,
+                       style.colour, style.targetAlpha);
+}
+
 void SpanAlphaBlend(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
                     int64_t dty, uint32_t colour, bool targetAlpha) {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2 && sampler.fastWrap && sampler.tex->width <= 65536 && sampler.tex->height <= 65536)
-    SpanAlphaBlendAvx2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
-  else
-    SpanAlphaBlendSse2(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
+  SpanRow row{pixel, count, tx, ty};
+  SpanAlphaBlendRows(&row, 1, SpanStyle{&sampler, dtx, dty, colour, targetAlpha});
 }
 
 void SpanAlphaBlendReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty,

@@ -8,6 +8,25 @@
 
 namespace tarn::gfx {
 
+// One row for the blending loop: 'count' pixels from 'pixel' on, the first
+// at texture coordinates (tx, ty).
+struct SpanRow {
+  uint32_t* pixel;
+  int count;
+  int64_t tx, ty;
+};
+
+// What all rows of one quad share.
+struct SpanStyle {
+  const Sampler* sampler;
+  int64_t dtx, dty;  // texture step from one pixel to the next
+  uint32_t colour;
+  bool targetAlpha;
+};
+
+// Draws several rows, set up once.
+void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style);
+
 // Draws 'count' pixels from 'pixel' on. Texture coordinates are fixed point
 // with 16 fraction bits, already shifted by half a texel; filtering uses the
 // top 8 of them. The source is the bilinear texel times 'colour' (ARGB); the

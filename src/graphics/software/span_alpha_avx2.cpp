@@ -137,35 +137,36 @@ class Fours {
 
 }  // namespace
 
-void SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& s, int64_t tx, int64_t ty, int64_t dtx,
-                        int64_t dty, uint32_t colour, bool targetAlpha) {
-  const Fours fours(s, colour, targetAlpha);
+void SpanAlphaBlendRowsAvx2(const SpanRow* rows, int n, const SpanStyle& style) {
+  const Fours fours(*style.sampler, style.colour, style.targetAlpha);
   // Coordinates in 32-bit lanes: wrapping arithmetic keeps the low bits,
   // which are all the masks look at.
-  auto lanes = [](int64_t start, int64_t step) {
-    uint32_t s0 = static_cast<uint32_t>(start), d = static_cast<uint32_t>(step);
-    return _mm_set_epi32(static_cast<int>(s0 + 3 * d), static_cast<int>(s0 + 2 * d), static_cast<int>(s0 + d),
-                         static_cast<int>(s0));
-  };
-  __m128i u = lanes(tx, dtx), v = lanes(ty, dty);
-  const __m128i du = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dtx) * 4u));
-  const __m128i dv = _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(dty) * 4u));
-  // The texels of the next four pixels are read while these four are
-  // blended: the reads are slow and this keeps them off the critical path.
-  // Reading past the row is harmless: the addresses wrap into the texture.
-  Fours::Taps taps = fours.Fetch(u, v);
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    __m128i nextU = _mm_add_epi32(u, du), nextV = _mm_add_epi32(v, dv);
-    Fours::Taps next = fours.Fetch(nextU, nextV);
-    fours.Draw<false>(pixel + i, taps, u, v, __m128i{});
-    taps = next;
-    u = nextU;
-    v = nextV;
-  }
-  if (i < count) {
-    __m128i lanesLeft = _mm_cmpgt_epi32(_mm_set1_epi32(count - i), _mm_set_epi32(3, 2, 1, 0));
-    fours.Draw<true>(pixel + i, taps, u, v, lanesLeft);
+  const uint32_t dtx = static_cast<uint32_t>(style.dtx), dty = static_cast<uint32_t>(style.dty);
+  const __m128i stepsU = _mm_set_epi32(static_cast<int>(3 * dtx), static_cast<int>(2 * dtx), static_cast<int>(dtx), 0);
+  const __m128i stepsV = _mm_set_epi32(static_cast<int>(3 * dty), static_cast<int>(2 * dty), static_cast<int>(dty), 0);
+  const __m128i du = _mm_set1_epi32(static_cast<int>(4 * dtx)), dv = _mm_set1_epi32(static_cast<int>(4 * dty));
+  for (const SpanRow* row = rows; row != rows + n; ++row) {
+    uint32_t* pixel = row->pixel;
+    const int count = row->count;
+    __m128i u = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(row->tx)), stepsU);
+    __m128i v = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(row->ty)), stepsV);
+    // The texels of the next four pixels are read while these four are
+    // blended: the reads are slow and this keeps them off the critical path.
+    // Reading past the row is harmless: the addresses wrap into the texture.
+    Fours::Taps taps = fours.Fetch(u, v);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+      __m128i nextU = _mm_add_epi32(u, du), nextV = _mm_add_epi32(v, dv);
+      Fours::Taps next = fours.Fetch(nextU, nextV);
+      fours.Draw<false>(pixel + i, taps, u, v, __m128i{});
+      taps = next;
+      u = nextU;
+      v = nextV;
+    }
+    if (i < count) {
+      __m128i lanesLeft = _mm_cmpgt_epi32(_mm_set1_epi32(count - i), _mm_set_epi32(3, 2, 1, 0));
+      fours.Draw<true>(pixel + i, taps, u, v, lanesLeft);
+    }
   }
 }
 

@@ -3,13 +3,12 @@
 
 #include <cstdint>
 
-#include "graphics/software/sampler.h"
+#include "graphics/software/span_alpha.h"
 
 namespace tarn::gfx {
 
-// Only for power-of-two textures with wrapping whose sides fit in
-// 16 bits, and only on processors with AVX2.
-void SpanAlphaBlendAvx2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
-                       int64_t dty, uint32_t colour, bool targetAlpha);
+// SpanAlphaBlendRows for power-of-two textures with wrapping whose sides
+// fit in 16 bits, on processors with AVX2.
+void SpanAlphaBlendRowsAvx2(const SpanRow* rows, int n, const SpanStyle& style);
 
 }  // namespace tarn::gfx
