@@ -18,7 +18,12 @@ function init()
   end
 end
 function update(dt) end
+-- FRAMES ends a windowed run after that many frames drawn (the headless
+-- runner counts its own passes; a window without focus gets no updates).
+local frame = 0
 function render()
+  frame = frame + 1
+  if FRAMES and frame >= FRAMES then sys_exit() end
   gfx_blending("alpha")
   for i = 1, COUNT do
     local s = sprites[i]
