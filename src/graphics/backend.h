@@ -47,6 +47,11 @@ struct RenderStates {
   int cullMode = kCullNone;
 };
 
+// How an image texture is kept: full 32-bit precision, 16-bit formats
+// (A4R4G4B4 with alpha, R5G6B5 without) or block compression (DXT5 with
+// alpha, DXT1 without).
+enum class TextureStorage { kFull, kBits16, kCompressed };
+
 // 0 means no texture.
 using TextureHandle = uintptr_t;
 
@@ -78,6 +83,13 @@ class Backend {
   // (contents undefined: black).
   virtual TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget,
                                       const uint8_t* bgra) = 0;
+  // A texture from an image, kept in the given storage where the back end
+  // has the choice (the default keeps full precision).
+  virtual TextureHandle CreateStoredTexture(int width, int height, bool alpha, const uint8_t* bgra,
+                                            TextureStorage storage) {
+    (void)storage;
+    return CreateTexture(width, height, alpha, false, bgra);
+  }
   virtual void ReleaseTexture(TextureHandle texture) = 0;
   virtual bool ReadTexture(TextureHandle texture, PixelImage& out) = 0;
 

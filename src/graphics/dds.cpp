@@ -75,6 +75,8 @@ int MaskShift(uint32_t mask) {
 
 }  // namespace
 
+void DecodeDxtBlock(const uint8_t* block, const char* kind, uint32_t out[16]) { DecodeBlock(block, FourCC(kind), out); }
+
 bool DecodeDds(const uint8_t* data, size_t size, DdsImage& out) {
   if (size < 128 || std::memcmp(data, "DDS ", 4) != 0 || U32(data + 4) != 124) return false;
   uint32_t height = U32(data + 12), width = U32(data + 16), mips = U32(data + 28);

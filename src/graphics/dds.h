@@ -17,6 +17,10 @@ struct DdsImage {
   std::vector<uint8_t> bgra;  // rows top-down
 };
 
+// One 4x4 block of a DXT1, DXT3 or DXT5 texture ('kind' is the FourCC
+// text) to 16 pixels 0xAARRGGBB, row by row.
+void DecodeDxtBlock(const uint8_t* block, const char* kind, uint32_t out[16]);
+
 // False for anything that is not a complete DDS file of a supported kind.
 bool DecodeDds(const uint8_t* data, size_t size, DdsImage& out);
 

@@ -90,16 +90,19 @@ TextureHandle CreateTextureFromFile(const std::string& path, size_t extensionAt,
   ApplyAlphaCompanion(path.substr(0, extensionAt), image);
   Backend* backend = RenderDevice::Instance().GetBackend();
   if (!backend) return 0;
-  TextureHandle texture = backend->CreateTexture(image.width, image.height, image.alpha, false, image.Pixels());
+  // Compression and 16-bit formats are choices of the Direct3D-style
+  // (software) renderer; OpenGL keeps full precision.
+  const bool compressed = !cfg.opengl && (options & 4) != 0, bits16 = !cfg.opengl && cfg.tex_16bit;
+  TextureStorage storage =
+      compressed ? TextureStorage::kCompressed : bits16 ? TextureStorage::kBits16 : TextureStorage::kFull;
+  TextureHandle texture = backend->CreateStoredTexture(image.width, image.height, image.alpha, image.Pixels(), storage);
   RenderDevice::Instance().UnbindTexture();
   if (texture && info) {
     info->textureWidth = image.width;
     info->textureHeight = image.height;
     info->imageWidth = width;
     info->imageHeight = height;
-    bool gl = cfg.opengl;
-    info->memorySize = EstimateTextureBytes(image.width, image.height, 1, image.alpha, !gl && (options & 4) != 0,
-                                            !gl && cfg.tex_16bit);
+    info->memorySize = EstimateTextureBytes(image.width, image.height, 1, image.alpha, compressed, bits16);
   }
   return texture;
 }

@@ -1,7 +1,8 @@
 // Makes the test images the game checks need: mkimage OUT.png PATTERN W H
 // Patterns: checker (8-pixel squares, four colours, opaque), gradient (red
 // across, green down, opaque), grey (red = green = blue = x, for "_alpha"
-// companions), ring (a white disc with soft edge on transparent).
+// companions), ring (a white disc with soft edge on transparent). A name
+// ending in .tga gives a 24-bit TGA without alpha.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,9 +10,25 @@
 
 #include "graphics/png_file.h"
 
+// A 24-bit top-down TGA: an image without an alpha channel.
+bool WriteOpaqueTga(const std::string& path, const tarn::gfx::PixelImage& image) {
+  FILE* file = fopen(path.c_str(), "wb");
+  if (!file) return false;
+  unsigned char header[18] = {0, 0, 2};
+  header[12] = static_cast<unsigned char>(image.width);
+  header[13] = static_cast<unsigned char>(image.width >> 8);
+  header[14] = static_cast<unsigned char>(image.height);
+  header[15] = static_cast<unsigned char>(image.height >> 8);
+  header[16] = 24;
+  header[17] = 0x20;  // rows top-down
+  bool ok = fwrite(header, 1, sizeof header, file) == sizeof header;
+  for (size_t i = 0; ok && i < image.bgra.size(); i += 4) ok = fwrite(&image.bgra[i], 1, 3, file) == 3;
+  return fclose(file) == 0 && ok;
+}
+
 int main(int argc, char** argv) {
   if (argc != 5) {
-    fprintf(stderr, "usage: mkimage OUT.png checker|gradient|grey|ring WIDTH HEIGHT\n");
+    fprintf(stderr, "usage: mkimage OUT.png|OUT.tga checker|gradient|grey|ring WIDTH HEIGHT\n");
     return 2;
   }
   std::string pattern = argv[2];
@@ -49,5 +66,7 @@ int main(int argc, char** argv) {
       p[3] = static_cast<uint8_t>(a);
     }
   }
+  std::string out = argv[1];
+  if (out.size() > 4 && out.compare(out.size() - 4, 4, ".tga") == 0) return WriteOpaqueTga(out, image) ? 0 : 1;
   return tarn::gfx::WritePngFile(argv[1], image) ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "graphics/software/debug_font.h"
 #include "graphics/software/draw_queue.h"
 #include "graphics/software/raster.h"
+#include "graphics/software/texture_storage.h"
 #include "platform/platform.h"
 
 namespace tarn::gfx {
@@ -42,6 +43,12 @@ class SoftwareBackend : public Backend {
     if (bgra) std::memcpy(surface->pixels.data(), bgra, surface->pixels.size() * 4);
     TextureHandle handle = reinterpret_cast<TextureHandle>(surface.get());
     textures_[handle] = std::move(surface);
+    return handle;
+  }
+  TextureHandle CreateStoredTexture(int width, int height, bool alpha, const uint8_t* bgra,
+                                    TextureStorage storage) override {
+    TextureHandle handle = CreateTexture(width, height, alpha, false, bgra);
+    if (Surface* surface = Find(handle)) ReduceToStorage(*surface, storage);
     return handle;
   }
   void ReleaseTexture(TextureHandle texture) override {
