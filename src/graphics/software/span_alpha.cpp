@@ -135,7 +135,7 @@ __attribute__((always_inline)) inline void Span(uint32_t* pixel, int count, cons
 
 }  // namespace
 
-__attribute__((target_clones("avx2", "default"))) void SpanAlphaBlendSse2(
+void SpanAlphaBlendSse2(
     uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
     uint32_t colour, bool targetAlpha) {
   if (sampler.fastWrap)
