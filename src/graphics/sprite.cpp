@@ -82,6 +82,18 @@ void ApplyFrame(const SpriteFrame& frame, bool sizeAndPivot, SpriteDraw& draw) {
   draw.pivotY = frame.pivotY;
 }
 
+TextureHandle TextureOf(const Bitmap* bitmap) { return bitmap && bitmap->valid ? bitmap->record->texture : 0; }
+
+void RenderSprite(const Bitmap* bitmap, const char* name, SpriteDraw placement) {
+  SpriteFrame frame;
+  if (!FindSprite(bitmap, name, true, frame)) return;
+  ApplyFrame(frame, true, placement);
+  placement.texture = TextureOf(bitmap);
+  placement.addressMode = kAddressWrap;
+  DrawSprite(placement);
+  if (!Crop().cropPersistent) DisarmCrop();
+}
+
 void DrawSprite(const SpriteDraw& in) {
   RenderDevice& device = RenderDevice::Instance();
   float zd = device.ScreenDistance() - in.z;

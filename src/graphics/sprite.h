@@ -48,6 +48,13 @@ bool FindSprite(const Bitmap* bitmap, const char* name, bool applyCrop, SpriteFr
 // also its size and pivot.
 void ApplyFrame(const SpriteFrame& frame, bool sizeAndPivot, SpriteDraw& draw);
 void DrawSprite(const SpriteDraw& draw);
+// The sprite 'name' of a bitmap (cropped when a crop is armed) placed by
+// 'placement' (position, depth, angle, alpha, scales, tint, scroll and
+// tilts; the rest is the sprite's own), drawn with wrapping; the crop is then
+// disarmed unless persistent. Nothing is drawn when the sprite is missing.
+void RenderSprite(const Bitmap* bitmap, const char* name, SpriteDraw placement);
+// The texture of a live bitmap; 0 for none or an invalid one.
+TextureHandle TextureOf(const Bitmap* bitmap);
 void DrawBox(float x, float y, float z, float width, float height, const Tint& tint, float angle, float alpha,
              float scale);
 

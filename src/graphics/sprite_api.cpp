@@ -11,10 +11,6 @@ namespace tarn::api {
 
 namespace {
 
-gfx::TextureHandle TextureOf(const gfx::Bitmap* bitmap) {
-  return bitmap && bitmap->valid ? bitmap->record->texture : 0;
-}
-
 float OptFloat(lua_State* L, int index, float fallback) {
   return lua_isnumber(L, index) ? static_cast<float>(lua_tonumber(L, index)) : fallback;
 }
@@ -36,31 +32,24 @@ int gfx_render_sprite(lua_State* L) {
   gfx::Bitmap* bitmap = gfx::ScriptBitmap(L, 1);
   std::string name;
   bool hasName = args::Text(L, 2, name);
-  gfx::SpriteFrame frame;
-  if (gfx::FindSprite(bitmap, hasName ? name.c_str() : nullptr, true, frame)) {
-    gfx::SpriteDraw draw;
-    draw.x = static_cast<float>(lua_tonumber(L, 3));
-    draw.y = static_cast<float>(lua_tonumber(L, 4));
-    double opacity = lua_type(L, 5) == LUA_TNUMBER ? lua_tonumber(L, 5) : 1.0;
-    if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
-    if (count >= 7) draw.scaleX = static_cast<float>(lua_tonumber(L, 7));
-    if (count >= 8) draw.scaleY = static_cast<float>(lua_tonumber(L, 8));
-    std::string colour;
-    bool hasColour = args::Text(L, 9, colour);
-    uint32_t argb = gfx::ParseColor(hasColour ? colour.c_str() : nullptr, opacity, 0xFFFFFF);
-    draw.tint = gfx::TintFromArgb(argb);
-    draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
-    draw.scrollU = OptFloat(L, 10, 0);
-    draw.scrollV = OptFloat(L, 11, 0);
-    draw.tiltX = OptFloat(L, 12, 0);
-    draw.tiltY = OptFloat(L, 13, 0);
-    draw.z = OptFloat(L, 14, 0);
-    gfx::ApplyFrame(frame, true, draw);
-    draw.texture = TextureOf(bitmap);
-    draw.addressMode = gfx::kAddressWrap;
-    gfx::DrawSprite(draw);
-    if (!gfx::Crop().cropPersistent) gfx::DisarmCrop();
-  }
+  gfx::SpriteDraw draw;
+  draw.x = static_cast<float>(lua_tonumber(L, 3));
+  draw.y = static_cast<float>(lua_tonumber(L, 4));
+  double opacity = lua_type(L, 5) == LUA_TNUMBER ? lua_tonumber(L, 5) : 1.0;
+  if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
+  if (count >= 7) draw.scaleX = static_cast<float>(lua_tonumber(L, 7));
+  if (count >= 8) draw.scaleY = static_cast<float>(lua_tonumber(L, 8));
+  std::string colour;
+  bool hasColour = args::Text(L, 9, colour);
+  uint32_t argb = gfx::ParseColor(hasColour ? colour.c_str() : nullptr, opacity, 0xFFFFFF);
+  draw.tint = gfx::TintFromArgb(argb);
+  draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
+  draw.scrollU = OptFloat(L, 10, 0);
+  draw.scrollV = OptFloat(L, 11, 0);
+  draw.tiltX = OptFloat(L, 12, 0);
+  draw.tiltY = OptFloat(L, 13, 0);
+  draw.z = OptFloat(L, 14, 0);
+  gfx::RenderSprite(bitmap, hasName ? name.c_str() : nullptr, draw);
   args::RaiseIfErrorView(L);
   return 0;
 }
@@ -91,7 +80,7 @@ int gfx_render_sprite_by_vertex_table(lua_State* L) {
     }
     if (filled == 4) lua_pop(L, 1);  // the key left by the interrupted walk
   }
-  device.DrawImage(quad, TextureOf(bitmap), gfx::kAddressWrap);
+  device.DrawImage(quad, gfx::TextureOf(bitmap), gfx::kAddressWrap);
   args::RaiseIfErrorView(L);
   return 0;
 }
