@@ -239,10 +239,9 @@ void Application::Render() {
     if (lua_State* L = ScriptState()) {
       lua_getglobal(L, "render");
       TARN_CALL_SCRIPT(0, 0, "Application::Render");
-      gfx::TextureManager& textures = gfx::TextureManager::Instance();
+      gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
       if (ScriptState())
-        RefreshTarnStatistics(L, textures.Count(), static_cast<double>(textures.Bytes()), drawnPolysCount,
-                              drawnPolysSize);
+        RefreshTarnStatistics(L, textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;

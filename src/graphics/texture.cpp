@@ -180,10 +180,10 @@ void TextureManager::ReleaseAllTextures(bool warn) {
   }
 }
 
-int64_t TextureManager::Bytes() const {
-  int64_t total = 0;
-  for (const auto& record : records_) total += record->memorySize;
-  return total;
+TextureManager::Statistics TextureManager::TextureStatistics() const {
+  Statistics statistics{static_cast<int>(records_.size()), 0};
+  for (const auto& record : records_) statistics.bytes += record->memorySize;
+  return statistics;
 }
 
 }  // namespace tarn::gfx

@@ -77,8 +77,12 @@ class TextureManager {
   // Frees every record; logs those still referenced.
   void ReleaseAllTextures(bool warn);
 
-  int Count() const { return static_cast<int>(records_.size()); }
-  int64_t Bytes() const;
+  // The number of records and their estimated bytes, for the statistics.
+  struct Statistics {
+    int count;
+    int64_t bytes;
+  };
+  Statistics TextureStatistics() const;
 
  private:
   bool CreateRenderTarget(TextureRecord& record, int width, int height, bool alpha);
