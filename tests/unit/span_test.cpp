@@ -48,7 +48,8 @@ TEST(SpanAlphaTest, VectorLoopsMatchReference) {
       for (uint32_t& p : target) p = rng();
       std::vector<uint32_t> expected = target, vector = target, sse2 = target;
       SpanAlphaBlendReference(expected.data(), count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
-      SpanAlphaBlend(vector.data(), count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
+      SpanRow row{vector.data(), count, tx, ty};
+      SpanAlphaBlendRows(&row, 1, SpanStyle{&sampler, dtx, dty, colour, targetAlpha});
       SpanAlphaBlendSse2(sse2.data(), count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
       // The pixel past the row is never touched.
       mismatches += vector != expected;

@@ -32,37 +32,39 @@ bool CopyRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx, in
   return true;
 }
 
-// An affine, single-coloured, textured row: the common case of sprites.
-void TexturedRow(const PixelContext& ctx, uint32_t* pixel, int count, int64_t tx, int64_t ty, int64_t dtx,
-                 int64_t dty, uint32_t colour) {
-  if (CopyRow(ctx, pixel, count, tx, ty, dtx, dty, colour)) return;
-  if (ctx.path == BlendPath::Alpha) {
-    SpanAlphaBlend(pixel, count, ctx.sampler, tx, ty, dtx, dty, colour, ctx.target->alpha);
-    return;
-  }
-  for (int i = 0; i < count; ++i, tx += dtx, ty += dty)
-    BlendPixel(ctx, pixel[i], Modulate(SampleFixed(ctx.sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8)),
-                                       colour));
+// The texture steps from one pixel to the next, in the row loop's fixed
+// point (16 fraction bits; the sampler takes 8).
+struct TexelSteps {
+  int64_t dtx, dty;
+  bool operator!=(const TexelSteps& o) const { return dtx != o.dtx || dty != o.dty; }
+};
+TexelSteps StepsOf(const Triangle& t, double su, double sv) {
+  return {Fixed16(t.attrX[0] * su, 1.0e12), Fixed16(t.attrX[1] * sv, 1.0e12)};
 }
 
-// The textured rows of one quad, gathered so that the blending loop sets up
-// once for many of them.
+// The affine, single-coloured, textured rows of a quad or triangle (the
+// common case of sprites). Rows blended by alpha are gathered so that the
+// vector loop sets up once for many of them; other rows are drawn at once.
 class RowBatch {
  public:
-  RowBatch(const PixelContext& ctx, int64_t dtx, int64_t dty, uint32_t colour)
-      : ctx_(ctx), style_{&ctx.sampler, dtx, dty, colour, ctx.target->alpha} {}
+  RowBatch(const PixelContext& ctx, TexelSteps steps, uint32_t colour)
+      : ctx_(ctx), style_{&ctx.sampler, steps.dtx, steps.dty, colour, ctx.target->alpha} {}
   ~RowBatch() { Flush(); }
   RowBatch(const RowBatch&) = delete;
   RowBatch& operator=(const RowBatch&) = delete;
 
   void Add(uint32_t* pixel, int count, int64_t tx, int64_t ty) {
-    if (ctx_.path != BlendPath::Alpha) {
-      TexturedRow(ctx_, pixel, count, tx, ty, style_.dtx, style_.dty, style_.colour);
+    const int64_t dtx = style_.dtx, dty = style_.dty;
+    if (CopyRow(ctx_, pixel, count, tx, ty, dtx, dty, style_.colour)) return;
+    if (ctx_.path == BlendPath::Alpha) {
+      rows_[count_++] = {pixel, count, tx, ty};
+      if (count_ == kRows) Flush();
       return;
     }
-    if (CopyRow(ctx_, pixel, count, tx, ty, style_.dtx, style_.dty, style_.colour)) return;
-    rows_[count_++] = {pixel, count, tx, ty};
-    if (count_ == kRows) Flush();
+    for (int i = 0; i < count; ++i, tx += dtx, ty += dty) {
+      uint32_t texel = SampleFixed(ctx_.sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8));
+      BlendPixel(ctx_, pixel[i], Modulate(texel, style_.colour));
+    }
   }
   void Flush() {
     if (count_ > 0) SpanAlphaBlendRows(rows_, count_, style_);
@@ -99,8 +101,8 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
   if (!SetUpTriangle(*ctx.target, cull, v[0], b1, c1, first) || !SetUpTriangle(*ctx.target, cull, v[0], b2, c2, second))
     return false;
   const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
-  const int64_t dtx = Fixed16(first.attrX[0] * su, 1.0e12), dty = Fixed16(first.attrX[1] * sv, 1.0e12);
-  if (dtx != Fixed16(second.attrX[0] * su, 1.0e12) || dty != Fixed16(second.attrX[1] * sv, 1.0e12)) return false;
+  const TexelSteps steps = StepsOf(first, su, sv);
+  if (steps != StepsOf(second, su, sv)) return false;
   // The planes are linear: agreeing at two opposite corners of the second
   // triangle's box, they agree over all of it. A few steps of 1/65536 texel
   // are the rounding of the vertices, far below what filtering resolves.
@@ -111,7 +113,7 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
         std::abs(TexelAt(first, 1, sv, x, y) - TexelAt(second, 1, sv, x, y)) > kSlack)
       return false;
   }
-  RowBatch batch(ctx, dtx, dty, PackColour(v[0].attr[2], v[0].attr[3], v[0].attr[4], v[0].attr[5]));
+  RowBatch batch(ctx, steps, PackColour(v[0].attr[2], v[0].attr[3], v[0].attr[4], v[0].attr[5]));
   const int yEnd = std::min(std::max(first.y1, second.y1) + 1, rowEnd);
   for (int y = std::max(std::min(first.y0, second.y0), rowBegin); y < yEnd; ++y) {
     int xs1 = 0, xe1 = -1, xs2 = 0, xe2 = -1;
@@ -143,9 +145,8 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
   for (int k = 2; k < kAttrs && constantColour; ++k) constantColour = a.attr[k] == b.attr[k] && a.attr[k] == c.attr[k];
   const uint32_t flatColour = PackColour(a.attr[2], a.attr[3], a.attr[4], a.attr[5]);
   const bool textured = ctx.sampler.tex != nullptr;
-  // Fixed-point texture stepping with 16 fraction bits; the sampler takes 8.
   const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
-  const int64_t dtx = Fixed16(t.attrX[0] * su, 1.0e12), dty = Fixed16(t.attrX[1] * sv, 1.0e12);
+  RowBatch batch(ctx, StepsOf(t, su, sv), flatColour);
   float stepX[kAttrs + 1];
   for (int k = 0; k <= kAttrs; ++k) stepX[k] = static_cast<float>(t.attrX[k]);
   const int yEnd = std::min(t.y1 + 1, rowEnd);
@@ -156,7 +157,7 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
     const int count = xe - xs + 1;
     if (constantColour) {
       if (textured) {
-        TexturedRow(ctx, pixel, count, TexelAt(t, 0, su, xs, y), TexelAt(t, 1, sv, xs, y), dtx, dty, flatColour);
+        batch.Add(pixel, count, TexelAt(t, 0, su, xs, y), TexelAt(t, 1, sv, xs, y));
       } else if (ctx.path == BlendPath::Alpha) {
         const bool targetAlpha = ctx.target->alpha;
         for (int i = 0; i < count; ++i) AlphaBlend(pixel[i], flatColour, targetAlpha);

@@ -156,12 +156,6 @@ void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style) {
                        style.colour, style.targetAlpha);
 }
 
-void SpanAlphaBlend(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
-                    int64_t dty, uint32_t colour, bool targetAlpha) {
-  SpanRow row{pixel, count, tx, ty};
-  SpanAlphaBlendRows(&row, 1, SpanStyle{&sampler, dtx, dty, colour, targetAlpha});
-}
-
 void SpanAlphaBlendReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty,
                              int64_t dtx, int64_t dty, uint32_t colour, bool targetAlpha) {
   for (int i = 0; i < count; ++i, tx += dtx, ty += dty) {

@@ -24,18 +24,14 @@ struct SpanStyle {
   bool targetAlpha;
 };
 
-// Draws several rows, set up once.
+// Draws several rows, set up once. Texture coordinates are fixed point with
+// 16 fraction bits, already shifted by half a texel; filtering uses the top 8
+// of them. The source is the bilinear texel times 'colour' (ARGB); the
+// target's alpha reads as opaque unless 'targetAlpha'.
 void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style);
 
-// Draws 'count' pixels from 'pixel' on. Texture coordinates are fixed point
-// with 16 fraction bits, already shifted by half a texel; filtering uses the
-// top 8 of them. The source is the bilinear texel times 'colour' (ARGB); the
-// target's alpha reads as opaque unless 'targetAlpha'.
-void SpanAlphaBlend(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
-                    int64_t dty, uint32_t colour, bool targetAlpha);
-
-// The two-pixel SSE2 loop alone (SpanAlphaBlend hands it what the AVX2 loop
-// leaves, or everything on processors without AVX2).
+// One row by the two-pixel SSE2 loop alone (SpanAlphaBlendRows uses it for
+// textures the AVX2 loop does not take, and on processors without AVX2).
 void SpanAlphaBlendSse2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
                         int64_t dty, uint32_t colour, bool targetAlpha);
 
