@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "graphics/dds.h"
+
 namespace tarn::gfx {
 
 namespace {
@@ -9,13 +11,6 @@ namespace {
 int Channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
 
 uint16_t Pack565(int r, int g, int b) { return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); }
-
-void Unpack565(uint16_t c, int rgb[3]) {
-  int r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-  rgb[0] = r << 3 | r >> 2;
-  rgb[1] = g << 2 | g >> 4;
-  rgb[2] = b << 3 | b >> 2;
-}
 
 int Distance(uint32_t a, uint32_t b) {
   int sum = 0;
@@ -42,23 +37,18 @@ void EncodeColours(const uint32_t pixels[16], uint8_t* out) {
   uint16_t c1 = Pack565(Channel(ends[1], 16), Channel(ends[1], 8), Channel(ends[1], 0));
   // Four colours need c0 > c1 in DXT1; equal end points leave one colour.
   if (c0 < c1) std::swap(c0, c1);
-  int palette[4][3];
-  Unpack565(c0, palette[0]);
-  Unpack565(c1, palette[1]);
-  for (int c = 0; c < 3; ++c) {
-    palette[2][c] = (2 * palette[0][c] + palette[1][c]) / 3;
-    palette[3][c] = (palette[0][c] + 2 * palette[1][c]) / 3;
-  }
+  // The four colours exactly as the decoder makes them: a block whose
+  // pixels 0 to 3 take colours 0 to 3.
+  uint8_t probe[8] = {static_cast<uint8_t>(c0), static_cast<uint8_t>(c0 >> 8), static_cast<uint8_t>(c1),
+                      static_cast<uint8_t>(c1 >> 8), 0xE4, 0xE4, 0xE4, 0xE4};
+  uint32_t palette[16];
+  DecodeDxtBlock(probe, "DXT1", palette);
   uint32_t indices = 0;
   if (c0 != c1) {
     for (int i = 0; i < 16; ++i) {
       int best = 0, bestDistance = 1 << 30;
       for (int k = 0; k < 4; ++k) {
-        int distance = 0;
-        for (int c = 0; c < 3; ++c) {
-          int d = Channel(pixels[i], 16 - 8 * c) - palette[k][c];
-          distance += d * d;
-        }
+        int distance = Distance(pixels[i], palette[k]);
         if (distance < bestDistance) {
           bestDistance = distance;
           best = k;
