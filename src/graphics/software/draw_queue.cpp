@@ -22,11 +22,15 @@ DrawQueue::~DrawQueue() {
   worker_.join();
 }
 
+// The first row of band b of a target; band b ends where band b + 1 begins.
+int DrawQueue::BandStart(const Surface& target, int band) {
+  return static_cast<int>(static_cast<int64_t>(target.height) * band / kBands);
+}
+
 uint32_t DrawQueue::BandsOf(const Surface& target, int firstRow, int lastRow) {
   uint32_t bands = 0;
   for (int b = 0; b < kBands; ++b) {
-    int64_t first = static_cast<int64_t>(target.height) * b / kBands;
-    int64_t end = static_cast<int64_t>(target.height) * (b + 1) / kBands;
+    int first = BandStart(target, b), end = BandStart(target, b + 1);
     if (first < end && firstRow < end && lastRow >= first) bands |= 1u << b;
   }
   return bands;
@@ -75,8 +79,7 @@ void DrawQueue::Fill(Surface* target, uint32_t argb) {
 
 void DrawQueue::Draw(const Command& c, int band) {
   Surface& target = *c.target;
-  int first = static_cast<int>(static_cast<int64_t>(target.height) * band / kBands);
-  int end = static_cast<int>(static_cast<int64_t>(target.height) * (band + 1) / kBands);
+  int first = BandStart(target, band), end = BandStart(target, band + 1);
   if (c.fill) {
     if (first < end) FillPixels(target.Row(first), static_cast<size_t>(end - first) * target.width, c.fillColour);
     return;

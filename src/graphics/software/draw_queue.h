@@ -54,6 +54,7 @@ class DrawQueue {
   // The bands a command touches, one bit each: the scan of a band reads
   // these few bytes and only the commands that concern it.
   static uint32_t BandsOf(const Surface& target, int firstRow, int lastRow);
+  static int BandStart(const Surface& target, int band);
   Command& Append(uint32_t bands);
   void Publish();
   void Draw(const Command& command, int band);
