@@ -132,7 +132,7 @@ void DrawQueue::Worker() {
 
 void DrawQueue::Flush() {
   if (count_ == 0) return;
-  published_.store(count_, std::memory_order_release);
+  // Every command is published as it is queued.
   if (sleeping_.load(std::memory_order_relaxed)) wake_.notify_one();
   // Draw alongside the worker until every band has every command.
   for (;;) {

@@ -104,7 +104,7 @@ struct Blender {
 };
 
 template <bool kFastWrap>
-__attribute__((always_inline)) inline void Span(uint32_t* pixel, int count, const Sampler& s, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
+void Span(uint32_t* pixel, int count, const Sampler& s, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
           uint32_t colour, bool targetAlpha) {
   const __m128i zero = _mm_setzero_si128();
   __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), zero);
@@ -135,9 +135,8 @@ __attribute__((always_inline)) inline void Span(uint32_t* pixel, int count, cons
 
 }  // namespace
 
-void SpanAlphaBlendSse2(
-    uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx, int64_t dty,
-    uint32_t colour, bool targetAlpha) {
+void SpanAlphaBlendSse2(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+                        int64_t dty, uint32_t colour, bool targetAlpha) {
   if (sampler.fastWrap)
     Span<true>(pixel, count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
   else
