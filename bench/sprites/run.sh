@@ -12,9 +12,10 @@ warmup=10
 # Seconds (wall clock) for a run of $1 passes; stops the bench if the game fails.
 timed_run() {
   local start end status=0
+  printf 'COUNT = %d\nTEXTURES = %d\n' "$count" "$textures" > "$work/game/data/params.lua"
+  if [ "$renderer" = opengl ]; then printf 'FRAMES = %d\n' "$1" >> "$work/game/data/params.lua"; fi
   start=$(date +%s.%N)
   if [ "$renderer" = opengl ]; then
-    printf 'FRAMES = %d\n' "$1" >> "$work/game/data/params.lua"
     (cd "$work/game" && HOME="$work/home" SDL_AUDIODRIVER=dummy "$build/tarn" > "$work/out.txt" 2>&1) || status=$?
   else
     "$build/tarn-headless" --game "$work/game" --profile "$work/profile" --frames "$1" > "$work/out.txt" || status=$?
@@ -28,24 +29,26 @@ timed_run() {
   awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
 }
 prepare_game() {
-  local size="$1" textures="$2"
+  local size="$1"
   rm -rf "$work/game" && cp -r "$here" "$work/game"
   "$build/tests/tarn-mkimage" "$work/game/data/sprite_a.png" ring "$size" "$size"
   "$build/tests/tarn-mkimage" "$work/game/data/sprite_b.png" checker "$size" "$size"
-  printf 'COUNT = %d\nTEXTURES = %d\n' "$count" "$textures" > "$work/game/data/params.lua"
-  [ "$renderer" = opengl ] && echo '(opengl true)' >> "$work/game/config.txt"
-  cp "$work/game/data/params.lua" "$work/params.lua"
+  if [ "$renderer" = opengl ]; then echo '(opengl 1)' >> "$work/game/config.txt"; fi
 }
 run_case() {
-  local label="$1" size="$2" textures="$3"
+  local label="$1" size="$2"
+  textures="$3"
   # Steady drawing: the time of a short run (start-up, loading, first
   # frames) is taken from that of a long one.
   local short long
-  prepare_game "$size" "$textures"
+  prepare_game "$size"
   short=$(timed_run $((warmup + 1)))
-  cp "$work/params.lua" "$work/game/data/params.lua"
   long=$(timed_run $((warmup + frames + 1)))
   [ -n "${SPRITE_BENCH_DEBUG:-}" ] && echo "short $short long $long" >&2
+  if [ "$renderer" = opengl ] && ! grep -q "^OpenGL: true" "$work/out.txt"; then
+    echo "sprite bench: the window did not run on OpenGL" >&2
+    exit 1
+  fi
   awk -v l="$label" -v s="$short" -v e="$long" -v n=$((frames * count)) \
     'BEGIN { printf "  %-34s %10.0f sprites/s\n", l, n / (e - s) }'
 }

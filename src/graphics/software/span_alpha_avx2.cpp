@@ -58,8 +58,6 @@ class Fours {
         textureAlpha_(s.tex->alpha),
         targetAlpha_(targetAlpha) {}
 
-  // Pixels out[0..3] at texture coordinates u, v (16 fraction bits); with
-  // kPartial only the lanes set in 'lanes' are read and written.
   // The texels under four pixels: the upper and lower pair of each.
   struct Taps {
     __m256i top, bottom;
@@ -92,7 +90,8 @@ class Fours {
     int* target = reinterpret_cast<int*>(out);
     __m128i old = kPartial ? _mm_maskload_epi32(target, lanes) : _mm_loadu_si128(reinterpret_cast<__m128i*>(out));
     __m128i result;
-    if (textureAlpha_ && _mm256_testz_si256(_mm256_or_si256(top, bottom), _mm256_set1_epi32(static_cast<int>(0xFF000000u)))) {
+    const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    if (textureAlpha_ && _mm256_testz_si256(_mm256_or_si256(top, bottom), alphaBits)) {
       // Every tap has alpha 0: the blend gives the target back.
       if (targetAlpha_) return;
       result = _mm_or_si128(old, targetMask_);
