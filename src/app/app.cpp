@@ -14,6 +14,7 @@
 #include "diag/crash.h"
 #include "diag/error.h"
 #include "diag/log.h"
+#include "graphics/bitmap_handles.h"
 #include "graphics/render.h"
 #include "graphics/render_target.h"
 #include "graphics/sprite.h"
@@ -274,6 +275,7 @@ void Application::Shutdown() {
   CloseScriptHost();
   gfx::ReleaseMainRenderTarget();
   gfx::TextureManager::Instance().ReleaseAllTextures(!ErrorView());
+  gfx::FreeAllScriptBitmaps();
   gfx::RenderDevice::Instance().CloseDevice();
   Console::Instance().SaveHistory(kHistoryFile, false);
   if (failure) std::rethrow_exception(failure);

@@ -11,6 +11,8 @@ namespace tarn::gfx {
 
 Bitmap* NewScriptBitmap();
 void FreeScriptBitmap(Bitmap* bitmap);
+// Frees the handles the script never released, once their textures are gone.
+void FreeAllScriptBitmaps();
 // The live handle at the stack index, or null.
 Bitmap* ScriptBitmap(lua_State* L, int index);
 // Registers a handle the engine owns (such as the static render target) so
