@@ -8,6 +8,7 @@
 #include "diag/error.h"
 #include "graphics/dds.h"
 #include "graphics/image.h"
+#include "graphics/load_guard.h"
 #include "graphics/render.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
@@ -42,7 +43,7 @@ bool Decode(const std::string& path, int formatBit, bool powerOfTwo, int headerK
   if (!stream) return false;
   int result = -1;
   try {
-    result = reader(stream, image, powerOfTwo, headerKind, width, height);
+    result = FailOnAllocationError([&] { return reader(stream, image, powerOfTwo, headerKind, width, height); }, -1);
   } catch (const Exception&) {
     result = -1;  // a decoder's fatal error is a failed load here
   }
@@ -149,7 +150,9 @@ TextureHandle LoadTexture(const std::string& path, int formats, int options, boo
     std::string base = path.substr(0, extensionAt);
     for (int bit : kFormats) {
       if (!(formats & bit)) continue;
-      texture = CreateTextureFromFile(base + "." + FormatExtension(bit), extensionAt, bit, options, info, fileInfo);
+      std::string name = base + "." + FormatExtension(bit);
+      texture = FailOnAllocationError(
+          [&] { return CreateTextureFromFile(name, extensionAt, bit, options, info, fileInfo); }, TextureHandle{0});
       if (texture) {
         used = bit;
         break;

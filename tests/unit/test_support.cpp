@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,6 +41,34 @@ std::string ReadFile(const std::string& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+long PeakMemoryGrowthKiB(const std::function<void()>& work) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return -1;
+  pid_t child = fork();
+  if (child < 0) {
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    return -1;
+  }
+  if (child == 0) {
+    close(pipeEnds[0]);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    work();
+    getrusage(RUSAGE_SELF, &after);
+    long growth = after.ru_maxrss - before.ru_maxrss;  // KiB on Linux
+    bool written = write(pipeEnds[1], &growth, sizeof growth) == static_cast<ssize_t>(sizeof growth);
+    _exit(written ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  long growth = -1;
+  if (read(pipeEnds[0], &growth, sizeof growth) != static_cast<ssize_t>(sizeof growth)) growth = -1;
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
 }
 
 void EngineTest::SetUp() {

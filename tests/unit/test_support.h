@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace tarn::testing {
@@ -21,6 +22,11 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+
+// How far the peak resident memory grows while 'work' runs, in KiB. The work
+// runs in a child process, so what earlier tests took does not hide it; -1
+// when the child cannot be run.
+long PeakMemoryGrowthKiB(const std::function<void()>& work);
 
 // Installs a headless platform whose profile folder is a temporary folder, and
 // resets the file system, the console and the settings.
