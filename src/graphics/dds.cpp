@@ -110,22 +110,27 @@ bool DecodeDds(const uint8_t* data, size_t size, DdsImage& out) {
   out.width = static_cast<int>(width);
   out.height = static_cast<int>(height);
   out.mipLevels = static_cast<int>(std::clamp<uint32_t>(mips, 1, static_cast<uint32_t>(MipChainLength(width, height))));
+  out.punchThrough = false;
   out.bgra.assign(static_cast<size_t>(width) * height * 4, 0);
   auto put = [&](uint32_t x, uint32_t y, uint32_t argb) {
     if (x < width && y < height) std::memcpy(&out.bgra[(static_cast<size_t>(y) * width + x) * 4], &argb, 4);
   };
   if (blocks) {
+    const bool dxt1 = fourCC == FourCC("DXT1");
     for (uint64_t by = 0; by < blocksHigh; ++by)
       for (uint64_t bx = 0; bx < blocksWide; ++bx) {
         uint32_t texels[16];
         DecodeBlock(pixels + (by * blocksWide + bx) * blockBytes, fourCC, texels);
         for (int i = 0; i < 16; ++i) {
           uint32_t x = static_cast<uint32_t>(bx * 4 + i % 4), y = static_cast<uint32_t>(by * 4 + i / 4);
+          if (x >= width || y >= height) continue;  // a partial block over the edge
+          // A DXT1 texel of alpha 0 only comes from index 3 of a three-colour block.
+          if (dxt1 && (texels[i] >> 24) == 0) out.punchThrough = true;
           put(x, y, texels[i]);
         }
       }
     out.compressed = true;
-    out.alpha = fourCC != FourCC("DXT1");
+    out.alpha = !dxt1;
     return true;
   }
   uint32_t masks[4] = {U32(pf + 16), U32(pf + 20), U32(pf + 24), (pfFlags & kAlphaPixels) ? U32(pf + 28) : 0};

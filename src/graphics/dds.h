@@ -11,7 +11,8 @@ namespace tarn::gfx {
 struct DdsImage {
   int width = 0;
   int height = 0;
-  bool alpha = false;
+  bool alpha = false;         // the format has an alpha channel (not DXT1)
+  bool punchThrough = false;  // DXT1 whose three-colour blocks leave texels transparent
   bool compressed = false;
   int mipLevels = 1;
   std::vector<uint8_t> bgra;  // rows top-down

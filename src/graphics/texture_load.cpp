@@ -70,7 +70,9 @@ TextureHandle CreateTextureFromDds(const std::string& path, TextureInfo* info, F
   if (!DecodeDds(reinterpret_cast<const uint8_t*>(data.get()), local.size, dds)) return 0;
   Backend* backend = RenderDevice::Instance().GetBackend();
   if (!backend) return 0;
-  TextureHandle texture = backend->CreateTexture(dds.width, dds.height, dds.alpha, false, dds.bgra.data());
+  // DXT1 keeps one bit of alpha: texels of three-colour blocks may be see-through.
+  TextureHandle texture =
+      backend->CreateTexture(dds.width, dds.height, dds.alpha || dds.punchThrough, false, dds.bgra.data());
   RenderDevice::Instance().UnbindTexture();
   if (texture && info) {
     info->imageWidth = info->textureWidth = dds.width;

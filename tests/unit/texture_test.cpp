@@ -239,5 +239,46 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
     }
 }
 
+// DXT1 blocks whose colour 0 is not above colour 1 have three colours and a
+// transparent black: the texture shows what lies under those texels.
+TEST_F(TextureLoadTest, ThreeColourDxt1BlocksAreSeeThrough) {
+  RenderDevice& device = RenderDevice::Instance();
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), kSide, kSide, false));
+  // Colour 0 blue (0x001F) below colour 1 red (0xF800); the left two columns
+  // of texels take index 0, the right two index 3.
+  std::vector<uint8_t> threeColour = DdsHeader(4, 4, "DXT1");
+  const uint8_t block[8] = {0x1F, 0x00, 0x00, 0xF8, 0xF0, 0xF0, 0xF0, 0xF0};
+  threeColour.insert(threeColour.end(), block, block + 8);
+  Put("glass.dds", threeColour);
+  // The same texels in a four-colour block (red above blue): index 3 is a
+  // colour between them and opaque.
+  std::vector<uint8_t> fourColour = DdsHeader(4, 4, "DXT1");
+  const uint8_t opaque[8] = {0x00, 0xF8, 0x1F, 0x00, 0xF0, 0xF0, 0xF0, 0xF0};
+  fourColour.insert(fourColour.end(), opaque, opaque + 8);
+  Put("solid.dds", fourColour);
+
+  std::vector<uint32_t> green(16, 0xFF00FF00u);
+  const uint8_t* greenBytes = reinterpret_cast<const uint8_t*>(green.data());
+  TextureHandle under = device.GetBackend()->CreateTexture(4, 4, false, false, greenBytes);
+  struct Case {
+    const char* path;
+    uint32_t left, right;
+  } cases[] = {{"glass.dds", 0xFF0000FFu, 0xFF00FF00u}, {"solid.dds", 0xFFFF0000u, 0xFF5500AAu}};
+  for (const Case& c : cases) {
+    TextureHandle texture = LoadTexture(c.path, 0, -1, true, nullptr, nullptr);
+    ASSERT_NE(0u, texture) << c.path;
+    device.ClearFrame();
+    device.SetBlendMode(1);  // alpha
+    Cover(under);
+    Cover(texture);
+    PixelImage shot;
+    ASSERT_TRUE(device.GetBackend()->ReadBackBuffer(shot));
+    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(shot.bgra.data());
+    EXPECT_EQ(c.left, pixels[32 * kSide + 8]) << c.path;
+    EXPECT_EQ(c.right, pixels[32 * kSide + 56]) << c.path;
+    device.GetBackend()->ReleaseTexture(texture);
+  }
+}
+
 }  // namespace
 }  // namespace tarn::gfx
