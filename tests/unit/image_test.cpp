@@ -1063,27 +1063,8 @@ std::string Tga32(int width, int height, const std::function<std::string(int, in
   return s;
 }
 
-class ImageFileTest : public testing::EngineTest {
+class ImageFileTest : public testing::DataFolderTest {
  protected:
-  void SetUp() override {
-    testing::EngineTest::SetUp();
-    Cfg().dev_mode = true;  // fatal errors return instead of throwing
-    game_.Write("data/readme.txt", "images for the tests");
-    ASSERT_TRUE(FileSystem::Instance().Mount("data"));
-    FileSystem::Instance().FinishSetup();
-  }
-  void Put(const std::string& name, const std::string& bytes) { game_.Write("data/" + name, bytes); }
-  std::string Lines(int level) {
-    std::string all;
-    const LineRing& ring = Console::Instance().Lines();
-    for (int i = ring.Count() - 1; i >= 0; --i) {
-      std::string text;
-      int lineLevel = 0;
-      ring.Get(i, text, lineLevel);
-      if (lineLevel == level) all += text + "\n";
-    }
-    return all;
-  }
   std::string Written(const std::string& name) { return testing::ReadFile(FileSystem::Instance().WriteFolder() + name); }
 };
 

@@ -90,4 +90,24 @@ void EngineTest::TearDown() {
   Platform::Install(nullptr);
 }
 
+void DataFolderTest::SetUp() {
+  EngineTest::SetUp();
+  Cfg().dev_mode = true;
+  game_.Write("data/readme.txt", "files for the tests");
+  ASSERT_TRUE(FileSystem::Instance().Mount("data"));
+  FileSystem::Instance().FinishSetup();
+}
+
+std::string DataFolderTest::Lines(int level) {
+  std::string all;
+  const LineRing& ring = Console::Instance().Lines();
+  for (int i = ring.Count() - 1; i >= 0; --i) {
+    std::string text;
+    int lineLevel = 0;
+    ring.Get(i, text, lineLevel);
+    if (lineLevel == level) all += text + "\n";
+  }
+  return all;
+}
+
 }  // namespace tarn::testing

@@ -39,4 +39,14 @@ class EngineTest : public ::testing::Test {
   std::string oldDir_;
 };
 
+// An EngineTest in developer mode (fatal errors return instead of throwing)
+// with the game folder's "data" folder mounted.
+class DataFolderTest : public EngineTest {
+ protected:
+  void SetUp() override;
+  void Put(const std::string& name, const std::string& bytes) { game_.Write("data/" + name, bytes); }
+  // The console's lines of one level, oldest first, each ending in a line feed.
+  static std::string Lines(int level);
+};
+
 }  // namespace tarn::testing

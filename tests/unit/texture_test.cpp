@@ -140,14 +140,10 @@ TEST(Dds, HeaderSizesAreCheckedBeforeAllocating) {
 }
 
 // Loading textures from files into a back end, in developer mode.
-class TextureLoadTest : public testing::EngineTest {
+class TextureLoadTest : public testing::DataFolderTest {
  protected:
   void SetUp() override {
-    testing::EngineTest::SetUp();
-    Cfg().dev_mode = true;  // fatal errors return instead of throwing
-    game_.Write("data/readme.txt", "textures for the tests");
-    ASSERT_TRUE(FileSystem::Instance().Mount("data"));
-    FileSystem::Instance().FinishSetup();
+    testing::DataFolderTest::SetUp();
     RenderDevice::Instance().ResetForTests();
     App().perspective = false;
     GetDisplay().gameWidth = kSide;
@@ -159,18 +155,7 @@ class TextureLoadTest : public testing::EngineTest {
     testing::EngineTest::TearDown();
   }
   void Put(const std::string& name, const std::vector<uint8_t>& bytes) {
-    game_.Write("data/" + name, std::string(bytes.begin(), bytes.end()));
-  }
-  static bool Logged(const std::string& text) {
-    const LineRing& ring = Console::Instance().Lines();
-    std::string all;
-    for (int i = ring.Count() - 1; i >= 0; --i) {
-      std::string line;
-      int level = 0;
-      ring.Get(i, line, level);
-      all += line + "\n";
-    }
-    return all.find(text) != std::string::npos;
+    DataFolderTest::Put(name, std::string(bytes.begin(), bytes.end()));
   }
   // The whole game screen covered by the texture, clamped at its edges.
   static void Cover(TextureHandle texture) {
@@ -231,7 +216,7 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
       TextureHandle texture = 1;
       EXPECT_NO_THROW(texture = LoadTexture(path, 0, -1, true, nullptr, nullptr));
       EXPECT_EQ(0u, texture);
-      EXPECT_TRUE(Logged(std::string("Error loading file\n <") + path + ">"));
+      EXPECT_NE(std::string::npos, Lines(2).find(std::string("Error loading file\n <") + path + ">\n"));
       EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
       Cfg().dev_mode = false;
       EXPECT_THROW(LoadTexture(path, 0, -1, true, nullptr, nullptr), Exception);
