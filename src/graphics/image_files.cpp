@@ -9,6 +9,7 @@
 #include "diag/error.h"
 #include "diag/log.h"
 #include "graphics/image.h"
+#include "graphics/load_guard.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
 
@@ -102,7 +103,8 @@ Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int 
   int result = 0;
   if (Reader reader = ReaderOf(format)) {
     try {
-      result = reader(stream, *image, powerOfTwo, headerKind, outWidth, outHeight);
+      result = FailOnAllocationError(
+          [&] { return reader(stream, *image, powerOfTwo, headerKind, outWidth, outHeight); }, -1);
     } catch (...) {
       fs.CloseRead(stream);
       throw;
@@ -120,7 +122,8 @@ Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int 
     std::string companionName = base + "_alpha.png";
     if (InputStream* companionStream = fs.OpenRead(companionName, nullptr, false)) {
       Image companion;
-      int read = ReadPNG(companionStream, companion, false, kImageHeaderNone, nullptr, nullptr);
+      int read = FailOnAllocationError(
+          [&] { return ReadPNG(companionStream, companion, false, kImageHeaderNone, nullptr, nullptr); }, -1);
       fs.CloseRead(companionStream);
       if (read == 0) {
         image->CopyChannel(companion, 1, 3);  // the companion's green becomes the alpha

@@ -126,6 +126,15 @@ uint8_t* Row(Image& image, int y) { return image.pixels + static_cast<size_t>(y)
 
 // Deflate cannot compress better than about 1032 to 1.
 constexpr uint64_t kDeflateMaxRatio = 1032;
+// The largest chunk libpng may allocate for; the chunks the reader keeps
+// (palette, transparency, the fixed-size ones) are far smaller.
+constexpr png_alloc_size_t kPngChunkMallocMax = 1 << 20;
+// Ancillary chunks of free length that the reader never uses: text, palette
+// suggestions, colour profiles, Exif, calibration and scale. libpng would
+// allocate (and zero) whatever length their header claims, even past the end
+// of the file, and only warn; skipped, they cost a read of their bytes.
+constexpr png_byte kPngSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0iCCP\0eXIf\0pCAL\0sCAL";
+constexpr int kPngSkippedChunkCount = sizeof kPngSkippedChunks / 5;
 
 struct PngRead {
   std::istream* stream = nullptr;
@@ -151,6 +160,8 @@ int DecodePng(png_structp png, png_infop info, PngRead& read, std::vector<png_by
   if (setjmp(png_jmpbuf(png))) return -1;
   png_set_read_fn(png, read.stream, PngReadData);
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  png_set_chunk_malloc_max(png, kPngChunkMallocMax);
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kPngSkippedChunks, kPngSkippedChunkCount);
   png_read_info(png, info);
 
   png_uint_32 width = 0, height = 0;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "graphics/image.h"
+
 namespace tarn::gfx {
 
 namespace {
@@ -37,6 +39,11 @@ bool ReadPngFile(const std::string& path, PixelImage& image) {
   std::memset(&in, 0, sizeof in);
   in.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&in, path.c_str())) return false;
+  if (in.width == 0 || in.height == 0 || in.width > static_cast<png_uint_32>(kMaxImageSide) ||
+      in.height > static_cast<png_uint_32>(kMaxImageSide)) {
+    png_image_free(&in);
+    return false;
+  }
   in.format = PNG_FORMAT_BGRA;
   image.width = static_cast<int>(in.width);
   image.height = static_cast<int>(in.height);

@@ -8,6 +8,7 @@
 #include "diag/error.h"
 #include "graphics/dds.h"
 #include "graphics/image.h"
+#include "graphics/load_guard.h"
 #include "graphics/render.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
@@ -42,7 +43,7 @@ bool Decode(const std::string& path, int formatBit, bool powerOfTwo, int headerK
   if (!stream) return false;
   int result = -1;
   try {
-    result = reader(stream, image, powerOfTwo, headerKind, width, height);
+    result = FailOnAllocationError([&] { return reader(stream, image, powerOfTwo, headerKind, width, height); }, -1);
   } catch (const Exception&) {
     result = -1;  // a decoder's fatal error is a failed load here
   }
@@ -69,7 +70,9 @@ TextureHandle CreateTextureFromDds(const std::string& path, TextureInfo* info, F
   if (!DecodeDds(reinterpret_cast<const uint8_t*>(data.get()), local.size, dds)) return 0;
   Backend* backend = RenderDevice::Instance().GetBackend();
   if (!backend) return 0;
-  TextureHandle texture = backend->CreateTexture(dds.width, dds.height, dds.alpha, false, dds.bgra.data());
+  // DXT1 keeps one bit of alpha: texels of three-colour blocks may be see-through.
+  TextureHandle texture =
+      backend->CreateTexture(dds.width, dds.height, dds.alpha || dds.punchThrough, false, dds.bgra.data());
   RenderDevice::Instance().UnbindTexture();
   if (texture && info) {
     info->imageWidth = info->textureWidth = dds.width;
@@ -149,7 +152,9 @@ TextureHandle LoadTexture(const std::string& path, int formats, int options, boo
     std::string base = path.substr(0, extensionAt);
     for (int bit : kFormats) {
       if (!(formats & bit)) continue;
-      texture = CreateTextureFromFile(base + "." + FormatExtension(bit), extensionAt, bit, options, info, fileInfo);
+      std::string name = base + "." + FormatExtension(bit);
+      texture = FailOnAllocationError(
+          [&] { return CreateTextureFromFile(name, extensionAt, bit, options, info, fileInfo); }, TextureHandle{0});
       if (texture) {
         used = bit;
         break;

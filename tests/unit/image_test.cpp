@@ -147,18 +147,29 @@ uint32_t Crc32(const std::string& data, size_t from, size_t length) {
   return ~crc;
 }
 
+// A big-endian 32-bit field written over four bytes of 's'.
+void PutBig32(std::string& s, size_t at, uint32_t v) {
+  s[at] = static_cast<char>(v >> 24);
+  s[at + 1] = static_cast<char>(v >> 16);
+  s[at + 2] = static_cast<char>(v >> 8);
+  s[at + 3] = static_cast<char>(v);
+}
+
 // Rewrites the size in a PNG's IHDR and fixes the chunk's CRC.
 std::string WithPngSize(std::string png, uint32_t width, uint32_t height) {
-  auto put = [&](size_t at, uint32_t v) {
-    png[at] = static_cast<char>(v >> 24);
-    png[at + 1] = static_cast<char>(v >> 16);
-    png[at + 2] = static_cast<char>(v >> 8);
-    png[at + 3] = static_cast<char>(v);
-  };
-  put(16, width);
-  put(20, height);
-  put(29, Crc32(png, 12, 17));
+  PutBig32(png, 16, width);
+  PutBig32(png, 20, height);
+  PutBig32(png, 29, Crc32(png, 12, 17));
   return png;
+}
+
+// The signature and IHDR of a 1 x 1 PNG followed by one chunk whose header
+// claims 'length' bytes while only 'body' follows.
+std::string PngWithClaimedChunk(const std::string& type, uint32_t length, const std::string& body) {
+  std::string png = MakePng(PngSpec{}, {std::string(4, '\0')}).substr(0, 33);
+  std::string chunk = std::string(4, '\0') + type + body;
+  PutBig32(chunk, 0, length);
+  return png + chunk;
 }
 
 // JPEG files through libjpeg; sample(x, y, c) gives each component.
@@ -873,6 +884,25 @@ TEST(ReadPng, RefusesBrokenAndOversizedFiles) {
   EXPECT_EQ(-1, Decode(ReadPNG, WithPngSize(png, 0, 16), zero));
 }
 
+// A few bytes of PNG whose chunk header claims a gigabyte: refused without
+// taking the memory the header asks for, whatever the chunk.
+TEST(ReadPng, ChunkLengthsPastTheEndCostNoMemory) {
+  const std::string body = "Tarn Engine text";  // 57 bytes in all
+  for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "iCCP", "eXIf", "pCAL", "sCAL", "gAMA", "tRNS", "abCd",
+                           "IDAT", "PLTE"}) {
+    std::string png = PngWithClaimedChunk(type, 0x3FFFFFF0u, body);
+    ASSERT_EQ(57u, png.size());
+    long growth = testing::PeakMemoryGrowthKiB([&] {
+      Image image;
+      Decode(ReadPNG, png, image);
+    });
+    ASSERT_GE(growth, 0) << type;
+    EXPECT_LT(growth, 16 * 1024) << type << ": peak memory grew by " << growth << " KiB";
+    Image image;
+    EXPECT_EQ(-1, Decode(ReadPNG, png, image)) << type;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // JPEG
 
@@ -1033,27 +1063,8 @@ std::string Tga32(int width, int height, const std::function<std::string(int, in
   return s;
 }
 
-class ImageFileTest : public testing::EngineTest {
+class ImageFileTest : public testing::DataFolderTest {
  protected:
-  void SetUp() override {
-    testing::EngineTest::SetUp();
-    Cfg().dev_mode = true;  // fatal errors return instead of throwing
-    game_.Write("data/readme.txt", "images for the tests");
-    ASSERT_TRUE(FileSystem::Instance().Mount("data"));
-    FileSystem::Instance().FinishSetup();
-  }
-  void Put(const std::string& name, const std::string& bytes) { game_.Write("data/" + name, bytes); }
-  std::string Lines(int level) {
-    std::string all;
-    const LineRing& ring = Console::Instance().Lines();
-    for (int i = ring.Count() - 1; i >= 0; --i) {
-      std::string text;
-      int lineLevel = 0;
-      ring.Get(i, text, lineLevel);
-      if (lineLevel == level) all += text + "\n";
-    }
-    return all;
-  }
   std::string Written(const std::string& name) { return testing::ReadFile(FileSystem::Instance().WriteFolder() + name); }
 };
 

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -41,6 +43,34 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
+long PeakMemoryGrowthKiB(const std::function<void()>& work) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return -1;
+  pid_t child = fork();
+  if (child < 0) {
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    return -1;
+  }
+  if (child == 0) {
+    close(pipeEnds[0]);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    work();
+    getrusage(RUSAGE_SELF, &after);
+    long growth = after.ru_maxrss - before.ru_maxrss;  // KiB on Linux
+    bool written = write(pipeEnds[1], &growth, sizeof growth) == static_cast<ssize_t>(sizeof growth);
+    _exit(written ? 0 : 1);
+  }
+  close(pipeEnds[1]);
+  long growth = -1;
+  if (read(pipeEnds[0], &growth, sizeof growth) != static_cast<ssize_t>(sizeof growth)) growth = -1;
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
+}
+
 void EngineTest::SetUp() {
   HeadlessOptions options;
   options.profile = profile_.path();
@@ -58,6 +88,26 @@ void EngineTest::TearDown() {
   Cfg() = Settings();
   if (chdir(oldDir_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << oldDir_;
   Platform::Install(nullptr);
+}
+
+void DataFolderTest::SetUp() {
+  EngineTest::SetUp();
+  Cfg().dev_mode = true;
+  game_.Write("data/readme.txt", "files for the tests");
+  ASSERT_TRUE(FileSystem::Instance().Mount("data"));
+  FileSystem::Instance().FinishSetup();
+}
+
+std::string DataFolderTest::Lines(int level) {
+  std::string all;
+  const LineRing& ring = Console::Instance().Lines();
+  for (int i = ring.Count() - 1; i >= 0; --i) {
+    std::string text;
+    int lineLevel = 0;
+    ring.Get(i, text, lineLevel);
+    if (lineLevel == level) all += text + "\n";
+  }
+  return all;
 }
 
 }  // namespace tarn::testing

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace tarn::testing {
@@ -22,6 +23,11 @@ class TempDir {
 
 std::string ReadFile(const std::string& path);
 
+// How far the peak resident memory grows while 'work' runs, in KiB. The work
+// runs in a child process, so what earlier tests took does not hide it; -1
+// when the child cannot be run.
+long PeakMemoryGrowthKiB(const std::function<void()>& work);
+
 // Installs a headless platform whose profile folder is a temporary folder, and
 // resets the file system, the console and the settings.
 class EngineTest : public ::testing::Test {
@@ -31,6 +37,16 @@ class EngineTest : public ::testing::Test {
   TempDir profile_;
   TempDir game_;
   std::string oldDir_;
+};
+
+// An EngineTest in developer mode (fatal errors return instead of throwing)
+// with the game folder's "data" folder mounted.
+class DataFolderTest : public EngineTest {
+ protected:
+  void SetUp() override;
+  void Put(const std::string& name, const std::string& bytes) { game_.Write("data/" + name, bytes); }
+  // The console's lines of one level, oldest first, each ending in a line feed.
+  static std::string Lines(int level);
 };
 
 }  // namespace tarn::testing

@@ -1,9 +1,21 @@
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
+#include "app/app.h"
+#include "app/console.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "diag/error.h"
 #include "graphics/dds.h"
+#include "graphics/render.h"
+#include "graphics/sprite.h"
 #include "graphics/sprite_file.h"
 #include "graphics/texture.h"
+#include "resources/filesystem.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -82,6 +94,175 @@ TEST(Dds, DecodesBlocksAndRefusesShortFiles) {
   std::vector<uint8_t> huge = DdsHeader(100000, 100000, "DXT5");
   EXPECT_FALSE(DecodeDds(huge.data(), huge.size(), image)) << "sizes are not trusted";
   EXPECT_FALSE(DecodeDds(raw.data(), 100, image));
+}
+
+// Every size in the header is checked against the bytes present and against
+// the largest image side before any pixel memory is taken.
+TEST(Dds, HeaderSizesAreCheckedBeforeAllocating) {
+  auto withMips = [](std::vector<uint8_t> file, uint32_t mips) {
+    std::memcpy(&file[28], &mips, 4);
+    return file;
+  };
+  std::vector<uint8_t> dxt3 = DdsHeader(8, 8, "DXT3");
+  dxt3.resize(dxt3.size() + 4 * 16, 0x5A);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> file;
+  } cases[] = {
+      {"DXT1 claiming 16384 x 16384 on a header alone", DdsHeader(16384, 16384, "DXT1")},
+      {"DXT5 claiming 4096 x 4096 on one block", withMips(DdsHeader(4096, 4096, "DXT5"), 1)},
+      {"32-bit claiming 16384 x 16384 on two pixels", DdsHeader(16384, 16384, nullptr, 32)},
+      {"wider than the largest side", DdsHeader(16385, 4, "DXT1")},
+      {"taller than the largest side", DdsHeader(1, 16385, nullptr, 32)},
+      {"no width", DdsHeader(0, 4, "DXT1")},
+      {"unknown block kind", DdsHeader(4, 4, "DXT2")},
+      {"24-bit pixels", DdsHeader(4, 4, nullptr, 24)},
+  };
+  cases[1].file.resize(cases[1].file.size() + 16, 0);
+  cases[2].file.resize(cases[2].file.size() + 8, 0);
+  for (Case& c : cases) {
+    DdsImage image;
+    EXPECT_FALSE(DecodeDds(c.file.data(), c.file.size(), image)) << c.what;
+    EXPECT_TRUE(image.bgra.empty()) << c.what << ": nothing allocated";
+  }
+  for (size_t cut = 0; cut < dxt3.size(); cut += 7) {
+    DdsImage image;
+    EXPECT_FALSE(DecodeDds(dxt3.data(), cut, image)) << "cut at " << cut;
+    EXPECT_TRUE(image.bgra.empty()) << "cut at " << cut;
+  }
+  // A mip count beyond the chain the size allows (8 x 8: four levels).
+  for (uint32_t mips : {0u, 1u, 4u, 5u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    std::vector<uint8_t> file = withMips(dxt3, mips);
+    DdsImage image;
+    ASSERT_TRUE(DecodeDds(file.data(), file.size(), image)) << mips;
+    EXPECT_EQ(mips == 0 ? 1 : std::min(mips, 4u), static_cast<uint32_t>(image.mipLevels)) << mips;
+  }
+}
+
+// Loading textures from files into a back end, in developer mode.
+class TextureLoadTest : public testing::DataFolderTest {
+ protected:
+  void SetUp() override {
+    testing::DataFolderTest::SetUp();
+    RenderDevice::Instance().ResetForTests();
+    App().perspective = false;
+    GetDisplay().gameWidth = kSide;
+    GetDisplay().gameHeight = kSide;
+  }
+  void TearDown() override {
+    RenderDevice::Instance().ResetForTests();
+    App().perspective = true;
+    testing::EngineTest::TearDown();
+  }
+  void Put(const std::string& name, const std::vector<uint8_t>& bytes) {
+    DataFolderTest::Put(name, std::string(bytes.begin(), bytes.end()));
+  }
+  // The whole game screen covered by the texture, clamped at its edges.
+  static void Cover(TextureHandle texture) {
+    SpriteDraw d;
+    d.width = d.height = kSide;
+    d.uRight = d.vBottom = 1;
+    d.texture = texture;
+    d.addressMode = kAddressClamp;
+    DrawSprite(d);
+  }
+  static constexpr int kSide = 64;
+};
+
+// A back end whose every texture creation runs out of memory.
+class ExhaustedBackend : public Backend {
+ public:
+  explicit ExhaustedBackend(bool lengthError) : lengthError_(lengthError) {}
+  bool Init(int, int, bool) override { return true; }
+  void Close() override {}
+  int Width() const override { return 64; }
+  int Height() const override { return 64; }
+  bool HalfPixelOffset() const override { return true; }
+  bool FlipsTargets() const override { return false; }
+  TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override {
+    if (lengthError_) throw std::length_error("vector");
+    throw std::bad_alloc();
+  }
+  void ReleaseTexture(TextureHandle) override {}
+  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
+  bool BeginTarget(TextureHandle, uint32_t) override { return false; }
+  void EndTarget() override {}
+  void Clear() override {}
+  void SetProjection(const float*, int, int) override {}
+  void SetStates(const RenderStates&) override {}
+  void Draw(const Quad&, TextureHandle, int) override {}
+  bool Present() override { return true; }
+  bool ReadBackBuffer(PixelImage&) override { return false; }
+
+ private:
+  bool lengthError_;
+};
+
+// Running out of memory while loading is a failed load with the loader's
+// message, in developer mode and outside it; nothing else escapes.
+TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
+  std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0x20, 10, 20, 30};
+  std::vector<uint8_t> dds = DdsHeader(4, 4, "DXT1");
+  dds.resize(dds.size() + 8, 0);
+  Put("pic.tga", tga);
+  Put("tex.dds", dds);
+  for (bool lengthError : {false, true})
+    for (const char* path : {"pic.tga", "tex.dds"}) {
+      SCOPED_TRACE(std::string(path) + (lengthError ? ", length error" : ", bad_alloc"));
+      auto backend = std::make_unique<ExhaustedBackend>(lengthError);
+      ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), kSide, kSide, false));
+      Console::Instance().Reset();
+      Cfg().dev_mode = true;
+      TextureHandle texture = 1;
+      EXPECT_NO_THROW(texture = LoadTexture(path, 0, -1, true, nullptr, nullptr));
+      EXPECT_EQ(0u, texture);
+      EXPECT_NE(std::string::npos, Lines(2).find(std::string("Error loading file\n <") + path + ">\n"));
+      EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
+      Cfg().dev_mode = false;
+      EXPECT_THROW(LoadTexture(path, 0, -1, true, nullptr, nullptr), Exception);
+      RenderDevice::Instance().ResetForTests();
+    }
+}
+
+// DXT1 blocks whose colour 0 is not above colour 1 have three colours and a
+// transparent black: the texture shows what lies under those texels.
+TEST_F(TextureLoadTest, ThreeColourDxt1BlocksAreSeeThrough) {
+  RenderDevice& device = RenderDevice::Instance();
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), kSide, kSide, false));
+  // Colour 0 blue (0x001F) below colour 1 red (0xF800); the left two columns
+  // of texels take index 0, the right two index 3.
+  std::vector<uint8_t> threeColour = DdsHeader(4, 4, "DXT1");
+  const uint8_t block[8] = {0x1F, 0x00, 0x00, 0xF8, 0xF0, 0xF0, 0xF0, 0xF0};
+  threeColour.insert(threeColour.end(), block, block + 8);
+  Put("glass.dds", threeColour);
+  // The same texels in a four-colour block (red above blue): index 3 is a
+  // colour between them and opaque.
+  std::vector<uint8_t> fourColour = DdsHeader(4, 4, "DXT1");
+  const uint8_t opaque[8] = {0x00, 0xF8, 0x1F, 0x00, 0xF0, 0xF0, 0xF0, 0xF0};
+  fourColour.insert(fourColour.end(), opaque, opaque + 8);
+  Put("solid.dds", fourColour);
+
+  std::vector<uint32_t> green(16, 0xFF00FF00u);
+  const uint8_t* greenBytes = reinterpret_cast<const uint8_t*>(green.data());
+  TextureHandle under = device.GetBackend()->CreateTexture(4, 4, false, false, greenBytes);
+  struct Case {
+    const char* path;
+    uint32_t left, right;
+  } cases[] = {{"glass.dds", 0xFF0000FFu, 0xFF00FF00u}, {"solid.dds", 0xFFFF0000u, 0xFF5500AAu}};
+  for (const Case& c : cases) {
+    TextureHandle texture = LoadTexture(c.path, 0, -1, true, nullptr, nullptr);
+    ASSERT_NE(0u, texture) << c.path;
+    device.ClearFrame();
+    device.SetBlendMode(1);  // alpha
+    Cover(under);
+    Cover(texture);
+    PixelImage shot;
+    ASSERT_TRUE(device.GetBackend()->ReadBackBuffer(shot));
+    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(shot.bgra.data());
+    EXPECT_EQ(c.left, pixels[32 * kSide + 8]) << c.path;
+    EXPECT_EQ(c.right, pixels[32 * kSide + 56]) << c.path;
+    device.GetBackend()->ReleaseTexture(texture);
+  }
 }
 
 }  // namespace
