@@ -236,12 +236,10 @@ void Application::Render() {
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
   if (!ErrorView()) {
-    if (lua_State* L = ScriptState()) {
-      lua_getglobal(L, "render");
-      TARN_CALL_SCRIPT(0, 0, "Application::Render");
+    if (ScriptState()) {
+      if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
-      if (ScriptState())
-        RefreshTarnStatistics(L, textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
+      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;
