@@ -11,6 +11,7 @@
 #include "resources/filesystem.h"
 #include "script/guard.h"
 #include "script/registry.h"
+#include "script/source_loader.h"
 
 namespace tarn {
 
@@ -110,6 +111,7 @@ void StartScriptHost() {
     lua_pushstring(state, library.name);
     lua_call(state, 1, 0);
   }
+  InstallSourceLoaders(state);
   RegisterScriptApi(state);
   LoadScriptFile("init.lua", true);
   if (!state || ErrorView()) return;
@@ -170,7 +172,7 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
     return false;
   }
   int top = lua_gettop(L);
-  int status = luaL_loadbuffer(L, buffer.get(), info.size, path.c_str());
+  int status = LoadSourceBuffer(L, buffer.get(), info.size, path.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   buffer.reset();
   if (status == 0) {
@@ -197,7 +199,7 @@ void RunConsoleCommand(const std::string& text) {
   lua_State* L = state;
   if (!L) return;
   int top = lua_gettop(L);
-  int status = luaL_loadstring(L, text.c_str());
+  int status = LoadSourceBuffer(L, text.c_str(), std::strlen(text.c_str()), text.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   if (status != 0) LogWarning("LUA ERROR in dostring: \"%s\"", text.c_str());
   lua_settop(L, top);
