@@ -233,7 +233,9 @@ void ScriptUpdate(double dt) {
 void ScriptRecreate() { CallOptional("on_recreate", "LuaRecreate", __LINE__); }
 
 bool ScriptExit() {
-  if (!PushDefined("exit", "LuaExit", __LINE__)) return false;
+  // A frozen script is not asked: closing the window in the error view ends
+  // the game, also when it was exit itself that failed.
+  if (ErrorView() || !PushDefined("exit", "LuaExit", __LINE__)) return false;
   TARN_CALL_SCRIPT(0, 0, "LuaExit");
   return true;
 }

@@ -6,7 +6,11 @@ function update(dt)
   log("update " .. frames)
 end
 function render() end
+function exit()
+  log("exit runs")
+  error("exit failed")
+end
 function destroy()
-  log("destroy runs")
+  log("destroy runs " .. (timer_time() < 0.5 and "early" or "late"))
   error("destroy failed")
 end
