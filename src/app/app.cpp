@@ -61,6 +61,7 @@ Application::Application() { SetCrashDumpPath(Platform::Installed() ? Platform::
 
 void Application::Run() {
   Platform& platform = Platform::Get();
+  bool failed = false;
   try {
     if (Init()) {
       while (!quit) {
@@ -74,15 +75,14 @@ void Application::Run() {
         }
       }
     }
-    Shutdown();
   } catch (const ExceptionQuit&) {
-    Shutdown();
   } catch (...) {
-    try {
-      Shutdown();
-    } catch (...) {
-      // The run is ending anyway; a failure while shutting down changes nothing.
-    }
+    failed = true;
+  }
+  // Shutdown runs on every way out, also when the script's destroy fails
+  // after the quit message; such a failure ends the run like any other.
+  if (!Shutdown()) failed = true;
+  if (failed) {
     StartCrashReporter();
     platform.PostMessage({MsgType::Close, 0, 0, 0});
   }
@@ -237,12 +237,10 @@ void Application::Render() {
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
   if (!ErrorView()) {
-    if (lua_State* L = ScriptState()) {
-      lua_getglobal(L, "render");
-      TARN_CALL_SCRIPT(0, 0, "Application::Render");
+    if (ScriptState()) {
+      if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
-      if (ScriptState())
-        RefreshTarnStatistics(L, textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
+      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;
@@ -262,23 +260,27 @@ void Application::Render() {
   }
 }
 
-void Application::Shutdown() {
-  if (shutDown_) return;
+bool Application::Shutdown() {
+  if (shutDown_) return true;
   shutDown_ = true;
   Cfg().confirm_exit = false;
-  std::exception_ptr failure;
-  try {
-    ScriptDestroy();
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  CloseScriptHost();
-  gfx::ReleaseMainRenderTarget();
-  gfx::TextureManager::Instance().ReleaseAllTextures(!ErrorView());
-  gfx::FreeAllScriptBitmaps();
-  gfx::RenderDevice::Instance().CloseDevice();
-  Console::Instance().SaveHistory(kHistoryFile, false);
-  if (failure) std::rethrow_exception(failure);
+  // Every step runs whatever happened in the ones before it.
+  bool completed = true;
+  auto step = [&completed](auto&& work) {
+    try {
+      work();
+    } catch (...) {
+      completed = false;
+    }
+  };
+  step([] { ScriptDestroy(); });
+  step([] { CloseScriptHost(); });
+  step([] { gfx::ReleaseMainRenderTarget(); });
+  step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!ErrorView()); });
+  step([] { gfx::FreeAllScriptBitmaps(); });
+  step([] { gfx::RenderDevice::Instance().CloseDevice(); });
+  step([] { Console::Instance().SaveHistory(kHistoryFile, false); });
+  return completed;
 }
 
 int EngineMain(int argc, char** argv) {

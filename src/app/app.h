@@ -22,7 +22,9 @@ class Application {
   void Update(float dt);
   void Render();
   void CreateMainWindow();
-  void Shutdown();
+  // Tears everything down, once; false when a step failed (the script's
+  // destroy raised a fatal error, say). Every step runs in any case.
+  bool Shutdown();
   // Clears, draws (Render between begin and end of the frame) and presents.
   void DrawFrame(bool collectTextures);
 

@@ -1,10 +1,18 @@
 #include "app/frame_timer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/platform.h"
 
 namespace tarn {
+
+namespace {
+// Sums of frame times miss whole values by rounding: sixty frames of 1/60
+// add up to just below one second. Within this much, a value is whole.
+constexpr double kRoundingSlack = 1e-9;
+constexpr double kLargestRate = 1e9;
+}  // namespace
 
 FrameTimer& FrameTimer::Instance() {
   static FrameTimer timer;
@@ -79,8 +87,14 @@ double FrameTimer::EstimateFps() const {
   for (int i = 0; i < 10; ++i) take();
   // Samples are positive, so the walk always reaches a second; the bound only
   // guards against a ring that somehow holds no time at all.
-  while (sum < 1.0 && count < 1000000) take();
+  while (sum < 1.0 - kRoundingSlack && count < 1000000) take();
   return count / sum;
+}
+
+double FrameTimer::WholeFps(bool cached) const {
+  double fps = cached ? cachedFps : EstimateFps();
+  if (!(fps < kLargestRate)) return kLargestRate;
+  return std::trunc(std::round(fps / kRoundingSlack) * kRoundingSlack);
 }
 
 }  // namespace tarn

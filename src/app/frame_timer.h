@@ -20,6 +20,9 @@ class FrameTimer {
   double TakeFrameTime();
   double EstimateFps() const;
   double CachedFps() const { return cachedFps; }
+  // The rate as the script reads it: the cached or the current estimate,
+  // truncated to a whole number of frames per second.
+  double WholeFps(bool cached) const;
   double FrameTime() const { return frameTime; }
 
  private:

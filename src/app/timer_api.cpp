@@ -20,10 +20,8 @@ int timer_systime(lua_State* L) {
 
 // timer_fps([cached]): the frame rate, truncated towards zero.
 int timer_fps(lua_State* L) {
-  FrameTimer& timer = FrameTimer::Instance();
   bool cached = lua_type(L, 1) == LUA_TBOOLEAN && lua_toboolean(L, 1);
-  double fps = cached ? timer.CachedFps() : timer.EstimateFps();
-  lua_pushnumber(L, static_cast<double>(static_cast<long long>(fps)));
+  lua_pushnumber(L, FrameTimer::Instance().WholeFps(cached));
   return 1;
 }
 

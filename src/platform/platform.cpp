@@ -15,6 +15,10 @@
 namespace tarn {
 
 namespace {
+constexpr int kVkShift = 16;
+constexpr int kVkLeftShift = 160;  // then right Shift, left and right Ctrl, left and right Alt
+constexpr int kVkRightAlt = 165;
+
 std::unique_ptr<Platform>& Slot() {
   static std::unique_ptr<Platform> platform;
   return platform;
@@ -61,11 +65,21 @@ void Platform::TrackInput(const Message& message) {
   switch (message.type) {
     case MsgType::KeyDown:
     case MsgType::SysKeyDown:
-      if (message.param >= 0 && message.param < 256) keyDown_[message.param] = true;
+    case MsgType::KeyUp: {
+      bool down = message.type != MsgType::KeyUp;
+      int code = message.param;
+      if (code < 0 || code >= 256) break;
+      int sided = message.x;
+      if (sided >= kVkLeftShift && sided <= kVkRightAlt && CommonKey(sided) == code) {
+        // The common code stays down while either side is.
+        keyDown_[sided] = down;
+        int left = kVkLeftShift + 2 * (code - kVkShift);
+        keyDown_[code] = keyDown_[left] || keyDown_[left + 1];
+      } else {
+        keyDown_[code] = down;
+      }
       break;
-    case MsgType::KeyUp:
-      if (message.param >= 0 && message.param < 256) keyDown_[message.param] = false;
-      break;
+    }
     case MsgType::MouseDown:
     case MsgType::MouseUp:
       if (message.param >= 0 && message.param < 3) buttonDown_[message.param] = message.type == MsgType::MouseDown;
@@ -97,8 +111,23 @@ bool Platform::CursorOverClient() const {
   return cursorX_ >= 0 && cursorY_ >= 0 && cursorX_ <= width && cursorY_ <= height;
 }
 
-int Platform::KeyCharacter(int vk, bool shift) const {
-  // The US keyboard layout.
+int CommonKey(int virtualKey) {
+  return virtualKey >= kVkLeftShift && virtualKey <= kVkRightAlt ? kVkShift + (virtualKey - kVkLeftShift) / 2
+                                                                 : virtualKey;
+}
+
+Message KeyMessage(MsgType type, int virtualKey) {
+  Message message;
+  message.type = type;
+  message.param = CommonKey(virtualKey);
+  if (message.param != virtualKey) message.x = virtualKey;
+  return message;
+}
+
+int Platform::KeyCharacter(int vk, bool shift, bool ctrl) const {
+  // The US keyboard layout, where Ctrl with any key types a control
+  // character or nothing.
+  if (ctrl) return 0;
   if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk - 'A' + 'a';
   if (vk >= '0' && vk <= '9') return shift ? ")!@#$%^&*("[vk - '0'] : vk;
   if (vk >= 96 && vk <= 105) return '0' + (vk - 96);

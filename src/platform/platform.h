@@ -18,9 +18,12 @@ enum class MsgType {
   QueryEndSession,  // the system is logging off (close source 1)
   EndSession,
   Close,            // the close request
-  SysKeyDown,       // param: virtual key
-  KeyDown,          // param: virtual key
-  KeyUp,            // param: virtual key
+  // Key messages (made by KeyMessage): param is the virtual key, with left
+  // and right Shift, Ctrl and Alt as their common code (16, 17, 18); x is
+  // the sided code of those (160 to 165), 0 for every other key.
+  SysKeyDown,
+  KeyDown,
+  KeyUp,
   Char,             // param: character code
   MouseMove,        // x, y: client pixels
   MouseDown,        // param: 0 left, 1 right, 2 middle
@@ -38,6 +41,12 @@ struct Message {
 enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, RetryCancel };
 enum class BoxIcon { None, Information, Warning, Error, Question };
 enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+// Left and right Shift, Ctrl and Alt (160 to 165) to their common codes 16,
+// 17 and 18; other codes unchanged.
+int CommonKey(int virtualKey);
+// A key message for a key's own virtual-key code.
+Message KeyMessage(MsgType type, int virtualKey);
 
 struct MessageBoxRequest {
   std::string caption;
@@ -119,9 +128,10 @@ class Platform {
   bool ButtonIsDown(int button) const;  // 0 left, 1 right, 2 middle
   // The cursor lies over the window's client area.
   virtual bool CursorOverClient() const;
-  // The character a key types with the given Shift state on the host's
-  // keyboard layout; 0 for keys that type none.
-  virtual int KeyCharacter(int virtualKey, bool shift) const;
+  // The character a key types with the given Shift and Ctrl states on the
+  // host's keyboard layout; 0 for keys that type none (every key with Ctrl
+  // held: control combinations type no text).
+  virtual int KeyCharacter(int virtualKey, bool shift, bool ctrl) const;
 
   // Presenting a frame drawn by the software renderer: 32-bit B, G, R, A
   // pixels, rows top-down, 'width' pixels a row.

@@ -15,6 +15,7 @@ constexpr unsigned kRepeatDelayMs = 400;
 constexpr unsigned kRepeatRateMs = 30;
 constexpr size_t kMaxChars = 40;
 constexpr int kVkShift = 16;
+constexpr int kVkCtrl = 17;
 
 struct KeyboardState {
   uint8_t state[256] = {};
@@ -74,7 +75,7 @@ std::vector<KeyName> BuildNames() {
 void AddCharacter(int code) {
   KeyboardState& kb = Input().keyboard;
   if (kb.chars.size() >= kMaxChars) return;
-  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kVkShift] != 0);
+  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kVkShift] != 0, kb.heldMask[kVkCtrl] != 0);
   if (c >= 32 && c < 256) kb.chars += static_cast<char>(c);
 }
 
@@ -213,9 +214,46 @@ void OnMouseMessage(const Message& message) {
   }
 }
 
+namespace {
+
+struct MouseFields {
+  int x, y;
+  const MouseState* mouse;
+};
+
+// Runs protected: the script may have given 'mouse' or the globals metatables.
+int WriteMouseTable(lua_State* L) {
+  const MouseFields* fields = static_cast<const MouseFields*>(lua_touserdata(L, 1));
+  const MouseState& m = *fields->mouse;
+  lua_getglobal(L, "mouse");
+  if (!lua_istable(L, -1)) return 0;
+  auto setBool = [L](const char* key, bool value) {
+    lua_pushboolean(L, value);
+    lua_setfield(L, -2, key);
+  };
+  lua_pushnumber(L, fields->x);
+  lua_setfield(L, -2, "x");
+  lua_pushnumber(L, fields->y);
+  lua_setfield(L, -2, "y");
+  setBool("left_click", m.click[0]);
+  setBool("right_click", m.click[1]);
+  setBool("middle_click", m.click[2]);
+  setBool("left_down", m.down[0]);
+  setBool("right_down", m.down[1]);
+  setBool("middle_down", m.down[2]);
+  setBool("left_up", m.up[0]);
+  setBool("right_up", m.up[1]);
+  setBool("middle_up", m.up[2]);
+  setBool("wheel_up", m.wheelUp > 0);
+  setBool("wheel_down", m.wheelDown > 0);
+  setBool("over_window", m.overWindow);
+  return 0;
+}
+
+}  // namespace
+
 void FillMouseTable() {
-  lua_State* L = ScriptState();
-  if (!L) return;
+  if (!ScriptState()) return;
   const Display& display = GetDisplay();
   MouseState& m = Input().mouse;
   float ox = 0, oy = 0, vw = 0, vh = 0;
@@ -224,30 +262,8 @@ void FillMouseTable() {
     int value = size > 0 ? static_cast<int>(static_cast<float>(game) * (p - offset) / size + 0.5f) : 0;
     return std::clamp(value, 0, std::max(game - 1, 0));
   };
-  lua_getglobal(L, "mouse");
-  if (lua_istable(L, -1)) {
-    auto setBool = [L](const char* key, bool value) {
-      lua_pushboolean(L, value);
-      lua_setfield(L, -2, key);
-    };
-    lua_pushnumber(L, map(m.x, ox, vw, display.gameWidth));
-    lua_setfield(L, -2, "x");
-    lua_pushnumber(L, map(m.y, oy, vh, display.gameHeight));
-    lua_setfield(L, -2, "y");
-    setBool("left_click", m.click[0]);
-    setBool("right_click", m.click[1]);
-    setBool("middle_click", m.click[2]);
-    setBool("left_down", m.down[0]);
-    setBool("right_down", m.down[1]);
-    setBool("middle_down", m.down[2]);
-    setBool("left_up", m.up[0]);
-    setBool("right_up", m.up[1]);
-    setBool("middle_up", m.up[2]);
-    setBool("wheel_up", m.wheelUp > 0);
-    setBool("wheel_down", m.wheelDown > 0);
-    setBool("over_window", m.overWindow);
-  }
-  lua_pop(L, 1);
+  MouseFields fields{map(m.x, ox, vw, display.gameWidth), map(m.y, oy, vh, display.gameHeight), &m};
+  TARN_RUN_PROTECTED(WriteMouseTable, &fields, 0, "FillMouseTable");
 }
 
 void ResetInputForTests() { Input() = InputState(); }

@@ -11,6 +11,7 @@
 #include "resources/filesystem.h"
 #include "script/guard.h"
 #include "script/registry.h"
+#include "script/source_loader.h"
 
 namespace tarn {
 
@@ -56,15 +57,25 @@ int TracebackHandler(lua_State* L) {
 
 bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
 
+// The value of the global named by the light userdata argument.
+int GetGlobalValue(lua_State* L) {
+  const char* name = static_cast<const char*>(lua_touserdata(L, 1));
+  lua_getglobal(L, name);
+  return 1;
+}
+
+// Pushes the global 'name' when the script defines it (not nil); false when
+// it does not or when looking it up failed (reported).
+bool PushDefined(const char* name, const char* context, int line) {
+  if (!state || !PushScriptGlobal(name, context, SourceUnit(__FILE__), line)) return false;
+  if (!lua_isnil(state, -1)) return true;
+  lua_pop(state, 1);
+  return false;
+}
+
 // Calls the global 'name' with no arguments when the script defines it.
 void CallOptional(const char* name, const char* context, int line) {
-  if (!state) return;
-  lua_getglobal(state, name);
-  if (lua_isnil(state, -1)) {
-    lua_pop(state, 1);
-    return;
-  }
-  CallScript(0, 0, context, SourceUnit(__FILE__), line);
+  if (PushDefined(name, context, line)) CallScript(0, 0, context, SourceUnit(__FILE__), line);
 }
 
 }  // namespace
@@ -100,11 +111,11 @@ void StartScriptHost() {
     lua_pushstring(state, library.name);
     lua_call(state, 1, 0);
   }
+  InstallSourceLoaders(state);
   RegisterScriptApi(state);
   LoadScriptFile("init.lua", true);
   if (!state || ErrorView()) return;
-  lua_getglobal(state, "boot");
-  TARN_CALL_SCRIPT(0, 0, "LuaOpen");
+  if (TARN_PUSH_GLOBAL("boot", "LuaOpen")) TARN_CALL_SCRIPT(0, 0, "LuaOpen");
 }
 
 void CloseScriptHost() {
@@ -138,6 +149,18 @@ int CallScript(int nargs, int nresults, const char* context, const char* sourceU
   return status;
 }
 
+int RunProtected(lua_CFunction work, void* data, int nresults, const char* context, const char* sourceUnit,
+                 int line) {
+  if (!state) return 0;
+  lua_pushcfunction(state, work);
+  lua_pushlightuserdata(state, data);
+  return CallScript(1, nresults, context, sourceUnit, line);
+}
+
+bool PushScriptGlobal(const char* name, const char* context, const char* sourceUnit, int line) {
+  return state && RunProtected(GetGlobalValue, const_cast<char*>(name), 1, context, sourceUnit, line) == 0;
+}
+
 bool LoadScriptFile(const std::string& path, bool fatal) {
   lua_State* L = state;
   if (!L) return false;
@@ -149,7 +172,7 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
     return false;
   }
   int top = lua_gettop(L);
-  int status = luaL_loadbuffer(L, buffer.get(), info.size, path.c_str());
+  int status = LoadSourceBuffer(L, buffer.get(), info.size, path.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   buffer.reset();
   if (status == 0) {
@@ -176,7 +199,7 @@ void RunConsoleCommand(const std::string& text) {
   lua_State* L = state;
   if (!L) return;
   int top = lua_gettop(L);
-  int status = luaL_loadstring(L, text.c_str());
+  int status = LoadSourceBuffer(L, text.c_str(), std::strlen(text.c_str()), text.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   if (status != 0) LogWarning("LUA ERROR in dostring: \"%s\"", text.c_str());
   lua_settop(L, top);
@@ -184,15 +207,15 @@ void RunConsoleCommand(const std::string& text) {
 
 void ScriptInit() {
   if (!state || ErrorView()) return;
-  lua_getglobal(state, "init");
-  TARN_CALL_SCRIPT(0, 0, "LuaInit");
+  if (TARN_PUSH_GLOBAL("init", "LuaInit")) TARN_CALL_SCRIPT(0, 0, "LuaInit");
 }
 
 void ScriptUpdate(double dt) {
   if (!state) return;
-  lua_getglobal(state, "update");
-  lua_pushnumber(state, dt);
-  TARN_CALL_SCRIPT(1, 0, "LuaUpdate");
+  if (TARN_PUSH_GLOBAL("update", "LuaUpdate")) {
+    lua_pushnumber(state, dt);
+    TARN_CALL_SCRIPT(1, 0, "LuaUpdate");
+  }
   if (!state) return;
   std::string name;
   {
@@ -202,11 +225,7 @@ void ScriptUpdate(double dt) {
     notice.pending = false;
     name = notice.name;
   }
-  lua_getglobal(state, "music_stopped");
-  if (lua_isnil(state, -1)) {
-    lua_pop(state, 1);
-    return;
-  }
+  if (!PushDefined("music_stopped", "LuaUpdate", __LINE__)) return;
   lua_pushstring(state, name.c_str());
   TARN_CALL_SCRIPT(1, 0, "LuaUpdate");
 }
@@ -214,12 +233,9 @@ void ScriptUpdate(double dt) {
 void ScriptRecreate() { CallOptional("on_recreate", "LuaRecreate", __LINE__); }
 
 bool ScriptExit() {
-  if (!state) return false;
-  lua_getglobal(state, "exit");
-  if (lua_isnil(state, -1)) {
-    lua_pop(state, 1);
-    return false;
-  }
+  // A frozen script is not asked: closing the window in the error view ends
+  // the game, also when it was exit itself that failed.
+  if (ErrorView() || !PushDefined("exit", "LuaExit", __LINE__)) return false;
   TARN_CALL_SCRIPT(0, 0, "LuaExit");
   return true;
 }
@@ -227,12 +243,7 @@ bool ScriptExit() {
 void ScriptDestroy() { CallOptional("destroy", "LuaDestroy", __LINE__); }
 
 int ScriptUpgradeDownloaded(int build) {
-  if (!state) return 0;
-  lua_getglobal(state, "sys_upgrade_downloaded");
-  if (lua_isnil(state, -1)) {
-    lua_pop(state, 1);
-    return 0;
-  }
+  if (!PushDefined("sys_upgrade_downloaded", "LuaSysUpgradeDownloaded", __LINE__)) return 0;
   lua_pushinteger(state, build);
   lua_pushinteger(state, App().appBuild);
   return TARN_CALL_SCRIPT(2, 0, "LuaSysUpgradeDownloaded");

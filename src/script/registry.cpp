@@ -6,6 +6,7 @@
 #include "resources/filesystem.h"
 #include "script/api.h"
 #include "script/guard.h"
+#include "script/lua.h"
 
 namespace tarn {
 
@@ -123,16 +124,30 @@ void RegisterScriptApi(lua_State* L) {
   lua_setglobal(L, "tarn");
 }
 
-void RefreshTarnStatistics(lua_State* L, double texturesCount, double texturesBytes, double polysCount,
-                           double polysSize) {
+namespace {
+
+struct TarnStatistics {
+  double texturesCount, texturesBytes, polysCount, polysSize;
+};
+
+// Runs protected: the script may have given 'tarn' or the globals metatables.
+int WriteTarnStatistics(lua_State* L) {
+  const TarnStatistics* stats = static_cast<const TarnStatistics*>(lua_touserdata(L, 1));
   lua_getglobal(L, "tarn");
   if (lua_istable(L, -1)) {
-    SetField(L, "allocated_textures_count", texturesCount);
-    SetField(L, "allocated_textures_size", texturesBytes / 1048576.0);
-    SetField(L, "drawn_polys_count", polysCount);
-    SetField(L, "drawn_polys_size", polysSize / 1048576.0);
+    SetField(L, "allocated_textures_count", stats->texturesCount);
+    SetField(L, "allocated_textures_size", stats->texturesBytes / 1048576.0);
+    SetField(L, "drawn_polys_count", stats->polysCount);
+    SetField(L, "drawn_polys_size", stats->polysSize / 1048576.0);
   }
-  lua_pop(L, 1);
+  return 0;
+}
+
+}  // namespace
+
+void RefreshTarnStatistics(double texturesCount, double texturesBytes, double polysCount, double polysSize) {
+  TarnStatistics stats{texturesCount, texturesBytes, polysCount, polysSize};
+  TARN_RUN_PROTECTED(WriteTarnStatistics, &stats, 0, "Application::Render");
 }
 
 }  // namespace tarn

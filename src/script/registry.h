@@ -19,7 +19,6 @@ struct ScriptFunctionInfo {
 std::vector<ScriptFunctionInfo> ScriptFunctionList();
 
 // Writes the frame statistics into the global table 'tarn', if it is a table.
-void RefreshTarnStatistics(lua_State* L, double texturesCount, double texturesBytes, double polysCount,
-                           double polysSize);
+void RefreshTarnStatistics(double texturesCount, double texturesBytes, double polysCount, double polysSize);
 
 }  // namespace tarn

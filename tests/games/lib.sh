@@ -77,3 +77,13 @@ finish() {
   echo "ok"
   exit 0
 }
+
+# use_variant CONFIG_TEXT: later runs use a copy of the game whose config.txt
+# is CONFIG_TEXT (one game folder, several configurations).
+use_variant() {
+  : "${BASE_GAME:=$GAME}"
+  rm -rf "$WORK/variant"
+  cp -r "$BASE_GAME" "$WORK/variant"
+  printf '%s\n' "$1" >"$WORK/variant/config.txt"
+  GAME="$WORK/variant"
+}

@@ -64,5 +64,27 @@ TEST_F(FrameTimerTest, LargestFrameTimeHasAFloor) {
   EXPECT_NEAR(0.001, timer.TakeFrameTime(), 1e-12);
 }
 
+TEST_F(FrameTimerTest, SteadyRatesReadAsWholeNumbers) {
+  // Frame times the millisecond clock gives exactly, and the rate the script
+  // reads after three seconds of them (0 frames: the fresh ring of 1/60).
+  const struct {
+    int frameMs;
+    double fps;
+  } kCases[] = {{0, 60}, {20, 50}, {25, 40}, {8, 125}, {40, 25}, {100, 10}};
+  for (const auto& c : kCases) {
+    FrameTimer timer;
+    timer.Start(0.1);
+    timer.Reset();
+    for (int elapsed = 0; c.frameMs > 0 && elapsed < 3000; elapsed += c.frameMs) {
+      Advance(c.frameMs / 1000.0);
+      timer.TakeFrameTime();
+    }
+    EXPECT_EQ(c.fps, timer.WholeFps(false)) << c.frameMs << " ms frames";
+    if (c.frameMs > 0) {
+      EXPECT_EQ(c.fps, timer.WholeFps(true)) << c.frameMs << " ms frames, cached";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarn

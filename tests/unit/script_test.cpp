@@ -107,12 +107,12 @@ TEST_F(ScriptTest, TarnTableAndGlobals) {
       "info = table.concat({tarn.build_version, tarn.build_date, tarn.app_build, '[' .. tarn.app_date .. ']',\n"
       "  tarn.platform, tarn.project_code, tarn.language, tarn.app_name, tostring(dev_mode), type(mouse)}, '|')\n");
   EXPECT_EQ("1.4.7|Aug 12 2010|1234|[]|linux|tarn|en|Tarn Engine|true|table", Global("info"));
-  RefreshTarnStatistics(ScriptState(), 3, 2 * 1048576.0, 8, 1048576.0 / 2);
+  RefreshTarnStatistics(3, 2 * 1048576.0, 8, 1048576.0 / 2);
   lua_State* L = ScriptState();
   ASSERT_EQ(0, luaL_dostring(L, "stats = table.concat({tarn.allocated_textures_count, tarn.allocated_textures_size,"
                                 " tarn.drawn_polys_count, tarn.drawn_polys_size}, ' ') tarn = nil"));
   EXPECT_EQ("3 2 8 0.5", Global("stats"));
-  RefreshTarnStatistics(L, 1, 1, 1, 1);  // tarn is gone: nothing is written, nothing breaks
+  RefreshTarnStatistics(1, 1, 1, 1);  // tarn is gone: nothing is written, nothing breaks
   EXPECT_EQ(0, lua_gettop(L));
   App().appBuild = 0;
 }

@@ -99,10 +99,9 @@ bool HeadlessPlatform::LoadEvents(const std::string& text, std::string& error) {
     } else if (ok && (event == "keydown" || event == "keyup")) {
       std::string name;
       ok = static_cast<bool>(in >> name) && keyCode_;
-      m.param = ok ? keyCode_(name) : 255;
-      ok = ok && m.param != 255;
-      m.type = event == "keydown" ? MsgType::KeyDown : MsgType::KeyUp;
-      messages.push_back(m);
+      int code = ok ? keyCode_(name) : 255;
+      ok = ok && code != 255;
+      messages.push_back(KeyMessage(event == "keydown" ? MsgType::KeyDown : MsgType::KeyUp, code));
     } else if (ok && event == "mousemove") {
       ok = static_cast<bool>(in >> m.x >> m.y);
       m.type = MsgType::MouseMove;

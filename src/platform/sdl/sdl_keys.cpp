@@ -53,12 +53,12 @@ int KeyByPosition(SDL_Scancode scancode) {
     case SDL_SCANCODE_PAGEDOWN: return 34;
     case SDL_SCANCODE_INSERT: return 45;
     case SDL_SCANCODE_DELETE: return 46;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return 16;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return 17;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: return 18;
+    case SDL_SCANCODE_LSHIFT: return 160;
+    case SDL_SCANCODE_RSHIFT: return 161;
+    case SDL_SCANCODE_LCTRL: return 162;
+    case SDL_SCANCODE_RCTRL: return 163;
+    case SDL_SCANCODE_LALT: return 164;
+    case SDL_SCANCODE_RALT: return 165;
     case SDL_SCANCODE_LGUI: return 91;
     case SDL_SCANCODE_RGUI: return 92;
     case SDL_SCANCODE_APPLICATION: return 93;

@@ -247,15 +247,15 @@ void SdlPlatform::Translate(const SDL_Event& event) {
       if ((keysym.mod & KMOD_NUM) == 0) vk = NumpadWithoutNumLock(vk);
       if (vk == 0) break;
       if (event.type == SDL_KEYUP) {
-        Post(MsgType::KeyUp, vk);
+        queue_.push_back(KeyMessage(MsgType::KeyUp, vk));
         break;
       }
       // System keys: Alt itself, F10, and any key while Alt is held. With Ctrl
       // also held (Ctrl+Alt, or AltGr read as both) keys stay ordinary.
-      bool alt = vk == kVkAlt || (keysym.mod & KMOD_ALT) != 0;
+      bool alt = CommonKey(vk) == kVkAlt || (keysym.mod & KMOD_ALT) != 0;
       bool ctrl = (keysym.mod & KMOD_CTRL) != 0;
       bool system = vk == kVkF10 || (alt && !ctrl);
-      Post(system ? MsgType::SysKeyDown : MsgType::KeyDown, vk);
+      queue_.push_back(KeyMessage(system ? MsgType::SysKeyDown : MsgType::KeyDown, vk));
       // The control characters these keys type; SDL's text input leaves them out.
       if (!alt && !ctrl && (vk == kVkBack || vk == kVkTab || vk == kVkReturn || vk == kVkEscape))
         Post(MsgType::Char, vk);
