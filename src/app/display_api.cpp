@@ -1,15 +1,27 @@
 // The script's display settings.
 #include "app/app.h"
 #include "app/window.h"
+#include "diag/log.h"
+#include "graphics/render.h"
 #include "script/api.h"
 #include "script/args.h"
 
 namespace tarn::api {
 
+// gfx_resolution(width, height): the resolution of the next window. A side
+// below 1 or beyond the largest texture (the game is drawn into a render
+// target of this size) is refused with a warning and the request stays as it was.
 int gfx_resolution(lua_State* L) {
   Display& display = GetDisplay();
-  display.requestedWidth = static_cast<int>(lua_tointeger(L, 1));
-  display.requestedHeight = static_cast<int>(lua_tointeger(L, 2));
+  int width = args::Integer(L, 1);
+  int height = args::Integer(L, 2);
+  int maxSide = gfx::RenderDevice::Instance().MaxTextureSide();
+  if (width < 1 || height < 1 || width > maxSide || height > maxSide) {
+    LogWarning("gfx_resolution - %dx%d refused, each side must be 1 to %d", width, height, maxSide);
+    return 0;
+  }
+  display.requestedWidth = width;
+  display.requestedHeight = height;
   return 0;
 }
 

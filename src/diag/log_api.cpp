@@ -41,7 +41,7 @@ int msg(lua_State* L) {
   MessageBoxRequest box;
   box.text = Utf16ToUtf8(Utf8ToUtf16(text, kMaxBoxUnits));
   int id = 0;
-  if (lua_gettop(L) >= 2 && lua_type(L, 2) == LUA_TNUMBER) id = static_cast<int>(std::lround(lua_tonumber(L, 2)));
+  if (lua_gettop(L) >= 2) id = args::ToInteger(std::round(args::OptNumber(L, 2, 0)));
   Platform& platform = Platform::Get();
   if (id <= 0) {
     box.caption = "TARN message";

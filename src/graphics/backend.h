@@ -91,6 +91,9 @@ class Backend {
     return CreateTexture(width, height, alpha, false, bgra);
   }
   virtual void ReleaseTexture(TextureHandle texture) = 0;
+  // The largest texture side the back end can make; 0 when it has no limit
+  // of its own.
+  virtual int MaxTextureSide() const { return 0; }
   virtual bool ReadTexture(TextureHandle texture, PixelImage& out) = 0;
 
   // Drawing into a render target texture instead of the back buffer;

@@ -29,13 +29,14 @@ int gfx_release_bitmap(lua_State* L) {
 }
 
 // gfx_create_bitmap(width, height, [alpha]): a render target bitmap, or nil.
+// A side below 1 or beyond the largest texture (numbers out of int's range
+// clamp to its limits) fails the creation with a logged warning.
 int gfx_create_bitmap(lua_State* L) {
-  int width = static_cast<int>(lua_tonumber(L, 1));
-  int height = static_cast<int>(lua_tonumber(L, 2));
+  int width = args::Integer(L, 1);
+  int height = args::Integer(L, 2);
   bool alpha = args::OptFlag(L, 3, false);
   Bitmap* bitmap = gfx::NewScriptBitmap();
-  bool made = width > 0 && height > 0 &&
-              gfx::TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, alpha, 2) &&
+  bool made = gfx::TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, alpha, 2) &&
               bitmap->record->texture;
   if (!made) {
     gfx::TextureManager::Instance().ReleaseBitmap(*bitmap);

@@ -14,13 +14,10 @@ int gfx_render_box(lua_State* L) {
   draw.y = static_cast<float>(lua_tonumber(L, 2));
   draw.width = static_cast<float>(lua_tonumber(L, 3));
   draw.height = static_cast<float>(lua_tonumber(L, 4));
-  double opacity = lua_type(L, 5) == LUA_TNUMBER ? lua_tonumber(L, 5) : 1.0;
   if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
-  std::string colour;
-  bool hasColour = args::Text(L, 7, colour);
   if (count >= 8) draw.pivotX = static_cast<float>(lua_tonumber(L, 8));
   if (count >= 9) draw.pivotY = static_cast<float>(lua_tonumber(L, 9));
-  uint32_t argb = gfx::ParseColor(hasColour ? colour.c_str() : nullptr, opacity, 0xFFFFFF);
+  uint32_t argb = args::Color(L, 7, 5);
   draw.tint = gfx::TintFromArgb(argb);
   draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
   gfx::DrawSprite(draw);
@@ -29,8 +26,8 @@ int gfx_render_box(lua_State* L) {
 
 // gfx_perspective_planes([distance], [far]): the planes now in force.
 int gfx_perspective_planes(lua_State* L) {
-  float distance = lua_type(L, 1) == LUA_TNUMBER ? static_cast<float>(static_cast<long long>(lua_tonumber(L, 1))) : -1;
-  float farPlane = lua_type(L, 2) == LUA_TNUMBER ? static_cast<float>(static_cast<long long>(lua_tonumber(L, 2))) : -1;
+  float distance = static_cast<float>(args::OptInteger(L, 1, -1));
+  float farPlane = static_cast<float>(args::OptInteger(L, 2, -1));
   float outDistance = 0, outFar = 0;
   gfx::RenderDevice::Instance().SetPerspectivePlanes(distance, farPlane, outDistance, outFar);
   lua_pushnumber(L, outDistance);

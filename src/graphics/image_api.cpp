@@ -1,6 +1,5 @@
 // The script's image-file functions: saving a region of an image file and
 // finding the smallest region that holds every solid pixel.
-#include <cmath>
 #include <limits>
 #include <string>
 
@@ -12,15 +11,6 @@
 namespace tarn::api {
 
 namespace {
-
-// A number truncated toward zero and kept inside int.
-int Truncated(double value) {
-  if (std::isnan(value)) return 0;
-  value = std::trunc(value);
-  if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  return static_cast<int>(value);
-}
 
 // An image source: a path, or a bitmap whose resource key names the file.
 std::string Source(lua_State* L, int index) {
@@ -37,10 +27,10 @@ std::string Source(lua_State* L, int index) {
 int gfx_bitmap_save_region(lua_State* L) {
   std::string destination = args::TextOr(L, 1, std::string());
   std::string source = Source(L, 2);
-  int x = Truncated(args::Number(L, 3));
-  int y = Truncated(args::Number(L, 4));
-  int width = Truncated(args::Number(L, 5));
-  int height = Truncated(args::Number(L, 6));
+  int x = args::Integer(L, 3);
+  int y = args::Integer(L, 4);
+  int width = args::Integer(L, 5);
+  int height = args::Integer(L, 6);
   gfx::ImageRect rect;
   bool useRect = x >= 0 && y >= 0 && width > 0 && height > 0;
   if (useRect) {
@@ -59,10 +49,10 @@ int gfx_bitmap_save_region(lua_State* L) {
 //   -> x, y, width, height, or nothing
 int gfx_bitmap_find_smallest_region(lua_State* L) {
   std::string source = Source(L, 1);
-  int x = std::max(0, Truncated(args::OptNumber(L, 2, 0)));
-  int y = std::max(0, Truncated(args::OptNumber(L, 3, 0)));
-  int width = Truncated(args::OptNumber(L, 4, -1));
-  int height = Truncated(args::OptNumber(L, 5, -1));
+  int x = std::max(0, args::OptInteger(L, 2, 0));
+  int y = std::max(0, args::OptInteger(L, 3, 0));
+  int width = args::OptInteger(L, 4, -1);
+  int height = args::OptInteger(L, 5, -1);
   if (width < 0) width = 100000;
   if (height < 0) height = 100000;
   bool testAlpha = args::OptFlag(L, 6, true);

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/log.h"
+#include "graphics/image.h"
 #include "graphics/render_target.h"
 
 namespace tarn::gfx {
@@ -15,6 +16,11 @@ namespace tarn::gfx {
 RenderDevice& RenderDevice::Instance() {
   static RenderDevice device;
   return device;
+}
+
+int RenderDevice::MaxTextureSide() const {
+  int side = backend_ ? backend_->MaxTextureSide() : 0;
+  return side > 0 ? side : kMaxImageSide;
 }
 
 void RenderDevice::ResetForTests() {

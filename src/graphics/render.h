@@ -29,6 +29,9 @@ class RenderDevice {
   void CloseDevice();
   bool Ready() const { return backend_ != nullptr; }
   Backend* GetBackend() { return backend_.get(); }
+  // The largest texture side: the back end's limit when it has one, else the
+  // largest image side the engine reads (also before any device exists).
+  int MaxTextureSide() const;
 
   // The frame.
   void ClearFrame();

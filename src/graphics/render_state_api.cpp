@@ -39,8 +39,8 @@ int gfx_blending(lua_State* L) {
 int gfx_blending_src_dest(lua_State* L) {
   int factors[2];
   for (int i = 0; i < 2; ++i) {
-    if (lua_type(L, i + 1) == LUA_TNUMBER) {
-      int n = static_cast<int>(lua_tointeger(L, i + 1));
+    if (args::HasNumber(L, i + 1)) {
+      int n = args::Integer(L, i + 1);
       factors[i] = n >= 0 && n <= 9 ? n + 1 : gfx::kBlendKeep;
     } else {
       factors[i] = gfx::LookupName(Name(L, i + 1), gfx::NameTable::BlendFactors);
@@ -52,7 +52,7 @@ int gfx_blending_src_dest(lua_State* L) {
 
 int gfx_alpha_test(lua_State* L) {
   int func = gfx::LookupName(Name(L, 1), gfx::NameTable::CompareFuncs);
-  int ref = static_cast<int>(lua_tointeger(L, 2));
+  int ref = args::Integer(L, 2);
   gfx::RenderDevice::Instance().SetAlphaTest(func, ref);
   return 0;
 }

@@ -47,16 +47,17 @@ bool FindSprite(const Bitmap* bitmap, const char* name, bool applyCrop, SpriteFr
     MissingSprite(name, recordName);
     return false;
   }
-  int x = sprite->x, y = sprite->y, w = sprite->width, h = sprite->height;
+  // Sprite files and crops may hold any int: the edges are summed in 64 bits.
+  int64_t x = sprite->x, y = sprite->y, w = sprite->width, h = sprite->height;
   const CropState& crop = Crop();
   if (applyCrop && crop.cropX >= 0) {
-    int ix = std::min(crop.cropX, w), iy = std::min(crop.cropY, h);
+    int64_t ix = std::min<int64_t>(crop.cropX, w), iy = std::min<int64_t>(crop.cropY, h);
     x += ix;
     y += iy;
-    int kw = crop.cropWidth >= 1 ? crop.cropWidth : w - crop.cropX + crop.cropWidth;
-    int kh = crop.cropHeight >= 1 ? crop.cropHeight : h - crop.cropY + crop.cropHeight;
-    w = std::max(0, std::min(w - ix, std::max(kw, 0)));
-    h = std::max(0, std::min(h - iy, std::max(kh, 0)));
+    int64_t kw = crop.cropWidth >= 1 ? crop.cropWidth : w - crop.cropX + crop.cropWidth;
+    int64_t kh = crop.cropHeight >= 1 ? crop.cropHeight : h - crop.cropY + crop.cropHeight;
+    w = std::max<int64_t>(0, std::min(w - ix, std::max<int64_t>(kw, 0)));
+    h = std::max<int64_t>(0, std::min(h - iy, std::max<int64_t>(kh, 0)));
   }
   float rw = static_cast<float>(record->width), rh = static_cast<float>(record->height);
   frame.uLeft = static_cast<float>(x) / rw;
@@ -130,7 +131,10 @@ void DrawSprite(const SpriteDraw& in) {
   device.DrawImage(quad, d.texture, d.addressMode);
   Application& app = App();
   app.drawnPolysCount += 2;
-  app.drawnPolysSize += static_cast<int32_t>(d.width * d.height * d.scaleX * d.scaleY);
+  // Huge or NaN sizes and scales must not overflow the frame's total.
+  double size = d.width * d.height * d.scaleX * d.scaleY;
+  double total = static_cast<double>(app.drawnPolysSize) + (std::isnan(size) ? 0.0 : std::trunc(size));
+  app.drawnPolysSize = args::ToInteger(total);
 }
 
 void DrawBox(float x, float y, float z, float width, float height, const Tint& tint, float angle, float alpha,

@@ -1,6 +1,4 @@
 // The script's sprite functions.
-#include <cmath>
-
 #include "graphics/bitmap_handles.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
@@ -12,13 +10,13 @@ namespace tarn::api {
 namespace {
 
 float OptFloat(lua_State* L, int index, float fallback) {
-  return lua_isnumber(L, index) ? static_cast<float>(lua_tonumber(L, index)) : fallback;
+  return static_cast<float>(args::OptNumber(L, index, fallback));
 }
 
 // A number field of a table at the stack top; 0 when missing.
 float Field(lua_State* L, const char* name) {
   lua_getfield(L, -1, name);
-  float value = lua_isnumber(L, -1) ? static_cast<float>(lua_tonumber(L, -1)) : 0.0f;
+  float value = OptFloat(L, -1, 0.0f);
   lua_pop(L, 1);
   return value;
 }
@@ -35,13 +33,10 @@ int gfx_render_sprite(lua_State* L) {
   gfx::SpriteDraw draw;
   draw.x = static_cast<float>(lua_tonumber(L, 3));
   draw.y = static_cast<float>(lua_tonumber(L, 4));
-  double opacity = lua_type(L, 5) == LUA_TNUMBER ? lua_tonumber(L, 5) : 1.0;
   if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
   if (count >= 7) draw.scaleX = static_cast<float>(lua_tonumber(L, 7));
   if (count >= 8) draw.scaleY = static_cast<float>(lua_tonumber(L, 8));
-  std::string colour;
-  bool hasColour = args::Text(L, 9, colour);
-  uint32_t argb = gfx::ParseColor(hasColour ? colour.c_str() : nullptr, opacity, 0xFFFFFF);
+  uint32_t argb = args::Color(L, 9, 5);
   draw.tint = gfx::TintFromArgb(argb);
   draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
   draw.scrollU = OptFloat(L, 10, 0);
@@ -102,16 +97,16 @@ int gfx_sprite_params(lua_State* L) {
 // gfx_crop_sprite(x, y, width, height, persistent) or gfx_crop_sprite() to disarm.
 int gfx_crop_sprite(lua_State* L) {
   gfx::CropState& crop = gfx::Crop();
-  if (lua_type(L, 1) != LUA_TNUMBER) {
+  if (!args::HasNumber(L, 1)) {
     crop = gfx::CropState();
     return 0;
   }
-  auto integer = [L](int index) { return static_cast<int32_t>(std::trunc(lua_tonumber(L, index))); };
-  crop.cropX = integer(1);
-  int32_t y = integer(2);
+  // Out-of-range numbers clamp (args::ToInteger); the crop arithmetic takes any int.
+  crop.cropX = args::Integer(L, 1);
+  int32_t y = args::Integer(L, 2);
   crop.cropY = y > 0 ? y : 0;
-  crop.cropWidth = integer(3);
-  crop.cropHeight = integer(4);
+  crop.cropWidth = args::Integer(L, 3);
+  crop.cropHeight = args::Integer(L, 4);
   crop.cropPersistent = lua_type(L, 5) == LUA_TBOOLEAN && lua_toboolean(L, 5);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "graphics/texture.h"
 
+#include <new>
+
 #include "app/settings.h"
 #include "diag/log.h"
 #include "graphics/sprite_file.h"
@@ -31,9 +33,21 @@ TextureManager& TextureManager::Instance() {
 }
 
 TextureHandle TextureManager::CreateBlankTexture(int width, int height, bool alpha, bool renderTarget) {
-  Backend* backend = RenderDevice::Instance().GetBackend();
+  RenderDevice& device = RenderDevice::Instance();
+  Backend* backend = device.GetBackend();
   if (!backend) return 0;
-  TextureHandle texture = backend->CreateTexture(width, height, alpha, renderTarget, nullptr);
+  // Sizes come from scripts: refused before the back end allocates anything.
+  int maxSide = device.MaxTextureSide();
+  if (width < 1 || height < 1 || width > maxSide || height > maxSide) {
+    LogWarning("Can't create texture: %dx%d, each side must be 1 to %d", width, height, maxSide);
+    return 0;
+  }
+  TextureHandle texture = 0;
+  try {
+    texture = backend->CreateTexture(width, height, alpha, renderTarget, nullptr);
+  } catch (const std::bad_alloc&) {
+    LogWarning("Can't create texture: %dx%d, out of memory", width, height);
+  }
   RenderDevice::Instance().UnbindTexture();
   return texture;
 }

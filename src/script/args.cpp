@@ -1,6 +1,8 @@
 #include "script/args.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "app/console.h"
 #include "script/guard.h"
@@ -26,7 +28,17 @@ std::string TextOr(lua_State* L, int index, const std::string& fallback) {
 
 double Number(lua_State* L, int index) { return lua_tonumber(L, index); }
 
-int Integer(lua_State* L, int index) { return static_cast<int>(lua_tointeger(L, index)); }
+int ToInteger(double value) {
+  if (std::isnan(value)) return 0;
+  value = std::trunc(value);
+  if (value <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  if (value >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  return static_cast<int>(value);
+}
+
+// lua_tointeger is not used: its own double-to-integer cast is undefined for
+// numbers out of range.
+int Integer(lua_State* L, int index) { return ToInteger(lua_tonumber(L, index)); }
 
 bool Flag(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
 
@@ -34,8 +46,14 @@ bool OptFlag(lua_State* L, int index, bool fallback) {
   return lua_type(L, index) == LUA_TBOOLEAN ? lua_toboolean(L, index) != 0 : fallback;
 }
 
+bool HasNumber(lua_State* L, int index) { return lua_isnumber(L, index) != 0; }
+
 double OptNumber(lua_State* L, int index, double fallback) {
-  return lua_isnumber(L, index) ? lua_tonumber(L, index) : fallback;
+  return HasNumber(L, index) ? lua_tonumber(L, index) : fallback;
+}
+
+int OptInteger(lua_State* L, int index, int fallback) {
+  return HasNumber(L, index) ? Integer(L, index) : fallback;
 }
 
 void PushHandle(lua_State* L, void* object) {
@@ -63,6 +81,7 @@ uint32_t ColorFromText(const std::string& text) {
 }
 
 uint8_t OpacityByte(double opacity) {
+  if (std::isnan(opacity)) return 0;
   opacity = std::clamp(opacity, 0.0, 1.0);
   return static_cast<uint8_t>(opacity * 255.001);
 }
@@ -70,7 +89,7 @@ uint8_t OpacityByte(double opacity) {
 uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb, double defaultOpacity) {
   std::string text;
   uint32_t rgb = Text(L, textIndex, text) ? ColorFromText(text) : defaultRgb;
-  double opacity = lua_type(L, opacityIndex) == LUA_TNUMBER ? lua_tonumber(L, opacityIndex) : defaultOpacity;
+  double opacity = OptNumber(L, opacityIndex, defaultOpacity);
   return (static_cast<uint32_t>(OpacityByte(opacity)) << 24) | (rgb & 0xFFFFFF);
 }
 

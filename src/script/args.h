@@ -15,19 +15,32 @@ namespace tarn::args {
 bool Text(lua_State* L, int index, std::string& out);
 std::string TextOr(lua_State* L, int index, const std::string& fallback);
 double Number(lua_State* L, int index);
-int Integer(lua_State* L, int index);
 bool Flag(lua_State* L, int index);
 
-// Optional arguments: present only with the expected type.
+// Script numbers become integers only here, never by a plain cast (undefined
+// outside int's range). The rule: truncated toward zero; NaN reads as 0;
+// anything beyond int32 (1e12, -1e12, the infinities) is clamped to
+// INT32_MIN or INT32_MAX. A function that needs a narrower range (a size, a
+// resolution) refuses the clamped value with its own documented failure.
+int ToInteger(double value);
+// The argument read as lua_tonumber does (0 for anything that is neither a
+// number nor a numeric string), then converted by ToInteger.
+int Integer(lua_State* L, int index);
+
+// Optional arguments: present only with the expected type. A number is present
+// when lua_isnumber holds, so numeric strings such as "0.5" count.
 bool OptFlag(lua_State* L, int index, bool fallback);
+bool HasNumber(lua_State* L, int index);
 double OptNumber(lua_State* L, int index, double fallback);
+int OptInteger(lua_State* L, int index, int fallback);
 
 // Engine objects as opaque light userdata; nil or anything else is no object.
 void PushHandle(lua_State* L, void* object);
 void* Handle(lua_State* L, int index);
 
 // The colour convention: a hexadecimal text (read from the right, only the low
-// 24 bits kept) and an opacity 0..1. Returns ARGB.
+// 24 bits kept) and an opacity 0..1 (an optional number; NaN reads as 0).
+// Returns ARGB.
 uint32_t ColorFromText(const std::string& text);
 uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb = 0xFFFFFF,
                double defaultOpacity = 1.0);

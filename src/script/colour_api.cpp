@@ -10,7 +10,7 @@ namespace tarn::api {
 int gfx_color(lua_State* L) {
   int bytes[3];
   for (int i = 0; i < 3; ++i) {
-    double component = lua_type(L, i + 1) == LUA_TNUMBER ? lua_tonumber(L, i + 1) : 1.0;
+    double component = args::OptNumber(L, i + 1, 1.0);
     bytes[i] = args::OpacityByte(component);
   }
   char text[8];

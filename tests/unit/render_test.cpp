@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "app/app.h"
@@ -217,6 +218,54 @@ TEST_F(RenderTest, CropExamples) {
   EXPECT_FLOAT_EQ(64, frame.width) << "without the crop";
   Cfg().dev_mode = true;
   EXPECT_FALSE(FindSprite(&bitmap, "S", false, frame)) << "names are compared exactly";
+}
+
+// Sprites at the ends of int (from a sprite file) and sizes whose product
+// overflows int: coordinates and the frame's pixel total stay in range.
+TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
+  constexpr int kMax = std::numeric_limits<int32_t>::max();
+  TextureRecord record;
+  record.width = 64;
+  record.height = 64;
+  record.sprites.push_back({"far", kMax - 10, kMax - 20, kMax, kMax, 0, 0});
+  Bitmap bitmap{true, &record, true};
+  SpriteFrame frame;
+  struct CropCase {
+    CropState crop;
+    double left, right;  // expected edges in pixels
+  } const crops[] = {
+      {CropState(), kMax - 10.0, kMax - 10.0 + kMax},
+      {CropState{kMax, 0, 0, 0, false}, kMax - 10.0 + kMax, kMax - 10.0 + kMax},
+      {CropState{4, 0, std::numeric_limits<int32_t>::min(), 0, false}, kMax - 6.0, kMax - 6.0},
+  };
+  for (const CropCase& c : crops) {
+    Crop() = c.crop;
+    ASSERT_TRUE(FindSprite(&bitmap, "far", true, frame));
+    EXPECT_FLOAT_EQ(static_cast<float>(c.left / 64), frame.uLeft) << c.crop.cropX;
+    EXPECT_FLOAT_EQ(static_cast<float>(c.right / 64), frame.uRight) << c.crop.cropX;
+    EXPECT_GE(frame.width, 0);
+  }
+
+  Record();
+  struct SizeCase {
+    float width, scale;
+    int32_t totalAfter;
+  } const sizes[] = {
+      {64, 1, 64 * 32},
+      {64, 2000, kMax},  // 8.2e9 pixels: saturates
+      {64, 1, kMax},
+      {64, std::nanf(""), kMax},
+  };
+  App().drawnPolysSize = 0;
+  for (const SizeCase& c : sizes) {
+    SpriteDraw draw;
+    draw.x = 1e7f;  // off screen: rejected, but counted
+    draw.width = c.width;
+    draw.height = 32;
+    draw.scaleX = draw.scaleY = c.scale;
+    DrawSprite(draw);
+    EXPECT_EQ(c.totalAfter, App().drawnPolysSize) << c.scale;
+  }
 }
 
 // A textured scene through the software renderer in perspective: tilts,

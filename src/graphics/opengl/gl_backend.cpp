@@ -179,6 +179,8 @@ class OpenGLBackend : public Backend {
     glBindTexture(GL_TEXTURE_2D, 0);
     bound_ = kBindingUnknown;
     addressMode_ = 0;
+    maxTextureSide_ = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSide_);
     inTarget_ = false;
 
     // The initial states: the alpha blending preset, everything else off.
@@ -203,6 +205,7 @@ class OpenGLBackend : public Backend {
   }
 
   int Width() const override { return width_; }
+  int MaxTextureSide() const override { return maxTextureSide_; }
   int Height() const override { return height_; }
   bool HalfPixelOffset() const override { return false; }
   bool FlipsTargets() const override { return true; }
@@ -488,6 +491,7 @@ class OpenGLBackend : public Backend {
   GLEntryPoints gl_;
   int width_ = 0;
   int height_ = 0;
+  GLint maxTextureSide_ = 0;
   std::unordered_map<TextureHandle, TextureRecord> textures_;
   TextureHandle bound_ = kBindingUnknown;
   int addressMode_ = 0;
