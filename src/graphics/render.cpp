@@ -9,6 +9,7 @@
 #include "app/window.h"
 #include "diag/log.h"
 #include "graphics/image.h"
+#include "graphics/quad_limits.h"
 #include "graphics/render_target.h"
 
 namespace tarn::gfx {
@@ -173,6 +174,12 @@ void RenderDevice::SetPerspectivePlanes(float distance, float farPlane, float& o
 }
 
 void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode) {
+  // Not-a-number or absurdly distant geometry is dropped the same way for
+  // both back ends, in either projection.
+  if (!QuadWithinLimits(quad)) {
+    ++skippedQuads_;
+    return;
+  }
   if (!perspectiveActive_) {
     const Display& display = GetDisplay();
     float minX = quad.v[0].x, maxX = minX, minY = quad.v[0].y, maxY = minY;

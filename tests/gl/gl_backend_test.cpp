@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "graphics/backend.h"
+#include "graphics/quad_limits.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -242,8 +243,11 @@ void Ortho(Backend& b, int w, int h, bool forTarget) {
   b.SetProjection(m, w, h);
 }
 
-// Hands a quad to the back end with the half-pixel shift its convention asks for.
+// Hands a quad to the back end as the render device does: dropped when
+// outside the limits every back end shares, else with the half-pixel shift
+// its convention asks for.
 void Submit(Backend& b, Quad q, TextureHandle texture = 0, int addressMode = kAddressWrap) {
+  if (!QuadWithinLimits(q)) return;
   if (b.HalfPixelOffset()) {
     for (QuadVertex& v : q.v) {
       v.x -= 0.5f;
@@ -783,6 +787,93 @@ TEST(GLBackend, RenderTarget) {
     backends[i]->ReleaseTexture(targets[i][0]);
     backends[i]->ReleaseTexture(targets[i][1]);
   }
+}
+
+// Sprites drawn one texel per pixel at whole-pixel positions show their
+// texels: exactly in software, within the tolerance in OpenGL; with
+// wrapping, the far side of the texture does not bleed in.
+TEST(GLBackend, UnscaledSpritesShowTheirTexels) {
+  const int sizes[2][2] = {{37, 23}, {32, 16}};
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  std::vector<uint8_t> texels[2];
+  TextureHandle textures[2][2] = {};
+  for (int t = 0; t < 2; ++t) {
+    texels[t] = PatternTexture(sizes[t][0], sizes[t][1]);
+    for (size_t i = 0; i < texels[t].size(); i += 4) {
+      texels[t][i + 1] = static_cast<uint8_t>(texels[t][i + 1] ^ (i * 37));  // vary every channel
+      texels[t][i + 3] = 255;
+    }
+    for (int i = 0; i < 2; ++i) {
+      textures[i][t] = backends[i]->CreateTexture(sizes[t][0], sizes[t][1], t == 0, false, texels[t].data());
+      ASSERT_NE(textures[i][t], 0u);
+    }
+  }
+  const int places[][2] = {{0, 0}, {60, 30}, {101, 57}, {250, 190}, {283, 217}};
+  const int modes[] = {kAddressWrap, kAddressClamp};
+  RunScene(
+      "unscaled-sprites",
+      [&](Backend& b) {
+        int i = &b == backends[0] ? 0 : 1;
+        Background(b);
+        for (int p = 0; p < 5; ++p) {
+          int t = p % 2, w = sizes[t][0], h = sizes[t][1];
+          float x = static_cast<float>(places[p][0]), y = static_cast<float>(places[p][1]);
+          Submit(b, Box(x, y, x + w, y + h, Colour{1, 1, 1, 1}), textures[i][t], modes[p % 2]);
+        }
+      },
+      [&](const char* who, const PixelImage& img) {
+        int tolerance = std::string(who) == "software" ? 0 : kTolerance, worst = 0;
+        for (int p = 0; p < 5; ++p) {
+          int t = p % 2, w = sizes[t][0], h = sizes[t][1];
+          for (int ty = 0; ty < h; ++ty)
+            for (int tx = 0; tx < w; ++tx) {
+              Pixel got = PixelAt(img, places[p][0] + tx, places[p][1] + ty);
+              const uint8_t* want = &texels[t][static_cast<size_t>((ty * w + tx) * 4)];
+              worst = std::max({worst, std::abs(got.b - want[0]), std::abs(got.g - want[1]), std::abs(got.r - want[2])});
+            }
+        }
+        EXPECT_LE(worst, tolerance) << who;
+      });
+  for (int i = 0; i < 2; ++i)
+    for (int t = 0; t < 2; ++t) backends[i]->ReleaseTexture(textures[i][t]);
+}
+
+// Geometry that is not finite or absurdly far away is dropped for every back
+// end; a quad reaching far past the target is cut at its edges alike.
+TEST(GLBackend, ExtremeGeometryDrawsAlike) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  RunScene(
+      "extreme-geometry",
+      [&](Backend& b) {
+        Background(b);
+        const Colour orange{1, 0.5f, 0.2f, 1};
+        Quad q = Box(10, 10, 100, 100, orange);
+        q.v[2].x = nan;
+        Submit(b, q);
+        q = Box(10, 10, 100, 100, orange);
+        q.v[1].y = -inf;
+        Submit(b, q);
+        q = Box(10, 10, 100, 100, orange);
+        q.v[2].z = -1.0e30f;
+        Submit(b, q);
+        q = Box(10, 10, 100, 100, orange);
+        q.v[0].r = nan;
+        Submit(b, q);
+        // Cut, not dropped: a band millions of pixels wide, and a wedge with
+        // one corner a million pixels out.
+        Submit(b, Box(-5.0e6f, 120, 5.0e6f, 150, Colour{0.2f, 0.9f, 0.4f, 0.8f}));
+        q = Box(200, 20, 260, 80, Colour{0.9f, 0.9f, 0.2f, 1});
+        q.v[2].x = 1.0e6f;
+        q.v[2].y = 3.0e5f;
+        Submit(b, q);
+      },
+      [&](const char* who, const PixelImage& img) {
+        ExpectPixel(who, img, 50, 50, kQuadrants[0].r, kQuadrants[0].g, kQuadrants[0].b);
+        const Colour& below = kQuadrants[2];  // y 135 lies in the lower half
+        ExpectPixel(who, img, 5, 135, 0.2f * 0.8f + below.r * 0.2f, 0.9f * 0.8f + below.g * 0.2f,
+                    0.4f * 0.8f + below.b * 0.2f);
+      });
 }
 
 // Textures keep what was uploaded, whatever their size.

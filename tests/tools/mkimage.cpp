@@ -4,6 +4,7 @@
 // companions), ring (a white disc with soft edge on transparent). A name
 // ending in .tga gives a 24-bit TGA without alpha.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,7 +29,7 @@ bool WriteOpaqueTga(const std::string& path, const tarn::gfx::PixelImage& image)
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    fprintf(stderr, "usage: mkimage OUT.png|OUT.tga checker|gradient|grey|ring WIDTH HEIGHT\n");
+    fprintf(stderr, "usage: mkimage OUT.png|OUT.tga checker|gradient|grey|ring|noise WIDTH HEIGHT\n");
     return 2;
   }
   std::string pattern = argv[2];
@@ -56,6 +57,13 @@ int main(int argc, char** argv) {
         double d = std::sqrt(dx * dx + dy * dy) / (image.width / 2.0);
         r = g = b = 255;
         a = d >= 1 ? 0 : static_cast<int>(255 * (1 - d));
+      } else if (pattern == "noise") {
+        // Every channel varies from texel to texel, as in a photograph.
+        uint32_t h = static_cast<uint32_t>(y * image.width + x) * 2654435761u;
+        h ^= h >> 15;
+        h *= 2246822519u;
+        h ^= h >> 13;
+        r = h & 255, g = (h >> 8) & 255, b = (h >> 16) & 255;
       } else {
         fprintf(stderr, "mkimage: unknown pattern %s\n", pattern.c_str());
         return 2;

@@ -3,6 +3,7 @@
 // split between threads.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -103,6 +104,75 @@ TEST(RasterTest, SharedEdgesCoverEachPixelOnce) {
       EXPECT_EQ(0, twice) << "round " << round << (texture ? " textured" : "");
       EXPECT_EQ(0, missed) << "round " << round << (texture ? " textured" : "");
     }
+  }
+}
+
+// The perspective projection of the render device for the test's target:
+// positions relative to the centre, sprites at depth 200 at pixel size.
+Viewport PerspectiveViewport() {
+  const float n = 1.0f, f = 100000.0f, half = kSize / 2.0f * n / 200.0f;
+  Viewport v{};
+  v.matrix[0] = n / half;
+  v.matrix[5] = -n / half;
+  v.matrix[10] = f / (f - n);
+  v.matrix[11] = 1.0f;
+  v.matrix[14] = n * f / (n - f);
+  v.width = kSize;
+  v.height = kSize;
+  return v;
+}
+
+// Quads the render device would drop, handed to the rasteriser directly:
+// each is prepared and drawn without running away, and the ones that are
+// not numbers draw nothing. A quad reaching millions of pixels past the
+// target is cut at the guard band and covers exactly its rows.
+TEST(RasterTest, ExtremeGeometryEndsAndIsCut) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  struct Case {
+    const char* name;
+    float x, y, depth;  // of the last vertex
+    bool perspective, drawsNothing;
+  };
+  const Case cases[] = {{"depth -1e30", 40, 40, -1.0e30f, true, false}, {"depth 1e10", 40, 40, 1.0e10f, true, false},
+                        {"depth -1e30 ortho", 40, 40, -1.0e30f, false, false}, {"NaN x", nan, 40, 200, true, true},
+                        {"NaN depth", 40, 40, nan, true, true},  {"infinite y", 40, inf, 200, false, true},
+                        {"x 1e30", 1.0e30f, 40, 200, false, false}, {"x 1e30, near", 1.0e30f, 40, 1.5f, true, false}};
+  RenderStates states;
+  for (const Case& c : cases) {
+    Surface target;
+    target.Resize(kSize, kSize);
+    Viewport viewport = c.perspective ? PerspectiveViewport() : PixelViewport();
+    // In perspective the origin is the centre and sprites lie at depth 200;
+    // the orthographic test projection keeps depths 0..1.
+    float o = c.perspective ? -kSize / 2.0f : 0.0f, z = c.perspective ? 200.0f : 0.5f;
+    Quad q;
+    q.v[0] = {o + 10, o + 10, z, 0, 0, 1, 1, 1, 1};
+    q.v[1] = {o + 60, o + 10, z, 1, 0, 1, 1, 1, 1};
+    q.v[2] = {o + c.x, o + c.y, c.depth, 1, 1, 1, 1, 1, 1};
+    q.v[3] = {o + 10, o + 60, z, 0, 1, 1, 1, 1, 1};
+    RasterQuad(target, viewport, states, q, nullptr, kAddressWrap);
+    int drawn = 0;
+    for (uint32_t p : target.pixels) drawn += p != 0;
+    if (c.drawsNothing) {
+      EXPECT_EQ(0, drawn) << c.name;
+    } else {
+      EXPECT_GT(drawn, 0) << c.name << ": the part inside the depth range is drawn";
+    }
+  }
+  for (bool perspective : {false, true}) {
+    Surface target;
+    target.Resize(kSize, kSize);
+    float o = perspective ? -kSize / 2.0f : 0.0f, z = perspective ? 200.0f : 0.5f;
+    Quad band;
+    band.v[0] = {o - 5.0e6f, o + 29.5f, z, 0, 0, 1, 1, 1, 1};
+    band.v[1] = {o + 5.0e6f, o + 29.5f, z, 1, 0, 1, 1, 1, 1};
+    band.v[2] = {o + 5.0e6f, o + 49.5f, z, 1, 1, 1, 1, 1, 1};
+    band.v[3] = {o - 5.0e6f, o + 49.5f, z, 0, 1, 1, 1, 1, 1};
+    RasterQuad(target, perspective ? PerspectiveViewport() : PixelViewport(), states, band, nullptr, kAddressWrap);
+    int wrong = 0;
+    for (int y = 0; y < kSize; ++y)
+      for (int x = 0; x < kSize; ++x) wrong += (target.Row(y)[x] != 0) != (y >= 30 && y < 50);
+    EXPECT_EQ(0, wrong) << (perspective ? "perspective" : "orthographic");
   }
 }
 

@@ -99,6 +99,36 @@ TEST_F(RenderTest, OffScreenQuadsAreRejectedOnlyInOrthographicMode) {
   EXPECT_FLOAT_EQ(-5000 - 400.0f, calls_.back().quad.v[0].x) << "moved to the target's centre";
 }
 
+TEST_F(RenderTest, QuadsNotFiniteOrTooFarAreDroppedInBothProjections) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  // Field index of QuadVertex (x, y, z, u, v, r, g, b, a), value, dropped.
+  const struct {
+    int field;
+    float value;
+    bool dropped;
+  } cases[] = {{0, nan, true},    {1, -inf, true},    {2, nan, true},     {2, -1.0e30f, true}, {2, 1.0e10f, true},
+               {3, nan, true},    {4, inf, true},     {5, nan, true},     {8, -inf, true},     {0, 2.0e7f, true},
+               {1, -5.0e6f, false}, {2, 150000.0f, false}, {3, 1000.0f, false}, {8, 7.0f, false}};
+  Record();
+  RenderDevice& device = RenderDevice::Instance();
+  for (bool perspective : {false, true}) {
+    App().perspective = perspective;
+    device.SetProjection(800, 600, false);
+    for (const auto& c : cases) {
+      for (int vertex = 0; vertex < 4; ++vertex) {
+        Quad q = Box(10, 10, 50, 50);
+        reinterpret_cast<float*>(&q.v[vertex])[c.field] = c.value;
+        size_t before = calls_.size();
+        int skipped = device.SkippedQuads();
+        device.DrawImage(q, 0, kAddressWrap);
+        EXPECT_EQ(c.dropped ? before : before + 1, calls_.size())
+            << "field " << c.field << " = " << c.value << " at vertex " << vertex << ", perspective " << perspective;
+        EXPECT_EQ(c.dropped ? skipped + 1 : skipped, device.SkippedQuads());
+      }
+    }
+  }
+}
+
 TEST_F(RenderTest, VertexRingWrapsWithADiscard) {
   Record();
   RenderDevice& device = RenderDevice::Instance();

@@ -1,6 +1,7 @@
 // Quads through the projection and clipped to the depth range, ready for
 // the rasteriser.
 #include <algorithm>
+#include <cmath>
 
 #include "graphics/software/raster.h"
 
@@ -59,12 +60,28 @@ int ClipPolygon(const ClipVertex* in, int count, ClipVertex* out, Dist dist) {
 
 }  // namespace
 
+// Beyond the depth range, the quad is cut at a band this many half-targets
+// out from the centre: far enough that no ordinary sprite meets it, near
+// enough that the edges keep their precision and no row walks across
+// millions of pixels. What lies inside the target is drawn as before.
+constexpr float kGuardBand = 4.0f;
+
 bool PrepareQuad(const Viewport& viewport, const Quad& quad, PreparedQuad& out) {
-  ClipVertex in[4], mid[8], clipped[12];
-  for (int i = 0; i < 4; ++i) in[i] = Transform(quad.v[i], viewport.matrix);
-  int n = ClipPolygon(in, 4, mid, [](const ClipVertex& c) { return c.z; });
-  n = ClipPolygon(mid, n, clipped, [](const ClipVertex& c) { return c.w - c.z; });
+  ClipVertex buffers[2][12];
+  for (int i = 0; i < 4; ++i) buffers[0][i] = Transform(quad.v[i], viewport.matrix);
+  int n = 4, from = 0;
+  auto clip = [&](auto dist) {
+    n = ClipPolygon(buffers[from], n, buffers[1 - from], dist);
+    from = 1 - from;
+  };
+  clip([](const ClipVertex& c) { return c.z; });
+  clip([](const ClipVertex& c) { return c.w - c.z; });
+  clip([](const ClipVertex& c) { return kGuardBand * c.w + c.x; });
+  clip([](const ClipVertex& c) { return kGuardBand * c.w - c.x; });
+  clip([](const ClipVertex& c) { return kGuardBand * c.w + c.y; });
+  clip([](const ClipVertex& c) { return kGuardBand * c.w - c.y; });
   if (n < 3) return false;
+  const ClipVertex* clipped = buffers[from];
   bool perspective = false;
   for (int i = 1; i < n; ++i) perspective = perspective || clipped[i].w != clipped[0].w;
   float halfW = 0.5f * static_cast<float>(viewport.width), halfH = 0.5f * static_cast<float>(viewport.height);
@@ -79,6 +96,8 @@ bool PrepareQuad(const Viewport& viewport, const Quad& quad, PreparedQuad& out) 
     s.invW = invW;
     float values[6] = {c.u, c.v, c.r, c.g, c.b, c.a};
     for (int k = 0; k < 6; ++k) s.attr[k] = values[k] * scale;
+    // After the cuts only a vertex on the eye's plane (w 0) could fail here.
+    if (!std::isfinite(s.x) || !std::isfinite(s.y) || !std::isfinite(invW)) return false;
     minY = std::min(minY, s.y);
     maxY = std::max(maxY, s.y);
   }

@@ -38,9 +38,49 @@ struct TexelSteps {
   int64_t dtx, dty;
   bool operator!=(const TexelSteps& o) const { return dtx != o.dtx || dty != o.dty; }
 };
-TexelSteps StepsOf(const Triangle& t, double su, double sv) {
-  return {Fixed16(t.attrX[0] * su, 1.0e12), Fixed16(t.attrX[1] * sv, 1.0e12)};
+
+// Texture coordinate k of a triangle at a pixel, in the row loop's fixed point.
+inline int64_t TexelAt(const Triangle& t, int k, double scale, int x, int y) {
+  return Fixed16(t.At(k, x, y) * scale - 32768.0, 4.0e15);
 }
+
+// The texture coordinates of a triangle's rows. Where the mapping lies on
+// the sampler's grid (1/256 texel) to within a quarter step all over the
+// triangle, as for a sprite drawn unscaled at a whole pixel, the rounding
+// noise of the vertices is taken out: the steps are exact grid steps and
+// every row starts on the nearest grid point. Left in, a texel centre comes
+// out a hair below its grid point and the filter mixes in the neighbouring
+// texel (from the far side of the texture with wrapping).
+class TexelMap {
+ public:
+  TexelMap(const Triangle& t, const Sampler& s) : t_(t), scale_{s.scaleU * 256.0, s.scaleV * 256.0} {
+    const double columns = t.x1 - t.x0 + 1.0, rows = t.y1 - t.y0 + 1.0;
+    int64_t step[2];
+    for (int k = 0; k < 2; ++k) {
+      const double dx = t.attrX[k] * scale_[k], dy = t.attrY[k] * scale_[k];
+      const double gx = OnGrid(dx), gy = OnGrid(dy);
+      snapped_[k] = std::fabs(dx - gx) * columns + std::fabs(dy - gy) * rows <= kGrid / 4;
+      step[k] = snapped_[k] ? static_cast<int64_t>(gx) : Fixed16(dx, 1.0e12);
+    }
+    steps_ = {step[0], step[1]};
+  }
+  TexelSteps Steps() const { return steps_; }
+  int64_t At(int k, int x, int y) const {
+    if (!snapped_[k]) return TexelAt(t_, k, scale_[k], x, y);
+    const double value = std::clamp(t_.At(k, x, y) * scale_[k] - 32768.0, -4.0e15, 4.0e15);
+    return static_cast<int64_t>(OnGrid(value));
+  }
+
+ private:
+  static constexpr double kGrid = 256.0;  // one sampler step in the row loop's fixed point
+  static double OnGrid(double value) {
+    return kGrid * static_cast<double>(FloorI64(std::clamp(value / kGrid, -1.0e15, 1.0e15) + 0.5));
+  }
+  const Triangle& t_;
+  double scale_[2];
+  bool snapped_[2];
+  TexelSteps steps_;
+};
 
 // The affine, single-coloured, textured rows of a quad or triangle (the
 // common case of sprites). Rows blended by alpha are gathered so that the
@@ -79,11 +119,6 @@ class RowBatch {
   int count_ = 0;
 };
 
-// Texture coordinate k of a triangle at a pixel, in the row loop's fixed point.
-inline int64_t TexelAt(const Triangle& t, int k, double scale, int x, int y) {
-  return Fixed16(t.At(k, x, y) * scale - 32768.0, 4.0e15);
-}
-
 // Draws both halves of a quad with one span a row when the quad is one
 // colour, affine and textured, and its two triangles step through the
 // texture alike (a sprite: a parallelogram). Coverage stays that of the two
@@ -101,8 +136,9 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
   if (!SetUpTriangle(*ctx.target, cull, v[0], b1, c1, first) || !SetUpTriangle(*ctx.target, cull, v[0], b2, c2, second))
     return false;
   const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
-  const TexelSteps steps = StepsOf(first, su, sv);
-  if (steps != StepsOf(second, su, sv)) return false;
+  const TexelMap map(first, ctx.sampler);
+  const TexelSteps steps = map.Steps();
+  if (steps != TexelMap(second, ctx.sampler).Steps()) return false;
   // The planes are linear: agreeing at two opposite corners of the second
   // triangle's box, they agree over all of it. A few steps of 1/65536 texel
   // are the rounding of the vertices, far below what filtering resolves.
@@ -129,7 +165,7 @@ bool DrawQuadRows(const PixelContext& ctx, const PreparedQuad& quad, int rowBegi
     for (int span = 0; span < 2; ++span) {
       int xs = span ? xs2 : xs1, xe = span ? xe2 : xe1;
       if (!(span ? has2 : has1)) continue;
-      batch.Add(ctx.target->Row(y) + xs, xe - xs + 1, TexelAt(first, 0, su, xs, y), TexelAt(first, 1, sv, xs, y));
+      batch.Add(ctx.target->Row(y) + xs, xe - xs + 1, map.At(0, xs, y), map.At(1, xs, y));
     }
   }
   return true;
@@ -145,8 +181,8 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
   for (int k = 2; k < kAttrs && constantColour; ++k) constantColour = a.attr[k] == b.attr[k] && a.attr[k] == c.attr[k];
   const uint32_t flatColour = PackColour(a.attr[2], a.attr[3], a.attr[4], a.attr[5]);
   const bool textured = ctx.sampler.tex != nullptr;
-  const double su = ctx.sampler.scaleU * 256.0, sv = ctx.sampler.scaleV * 256.0;
-  RowBatch batch(ctx, StepsOf(t, su, sv), flatColour);
+  const TexelMap map(t, ctx.sampler);
+  RowBatch batch(ctx, map.Steps(), flatColour);
   float stepX[kAttrs + 1];
   for (int k = 0; k <= kAttrs; ++k) stepX[k] = static_cast<float>(t.attrX[k]);
   const int yEnd = std::min(t.y1 + 1, rowEnd);
@@ -157,7 +193,7 @@ void RasterTriangle(const PixelContext& ctx, ScreenVertex a, ScreenVertex b, Scr
     const int count = xe - xs + 1;
     if (constantColour) {
       if (textured) {
-        batch.Add(pixel, count, TexelAt(t, 0, su, xs, y), TexelAt(t, 1, sv, xs, y));
+        batch.Add(pixel, count, map.At(0, xs, y), map.At(1, xs, y));
       } else if (ctx.path == BlendPath::Alpha) {
         const bool targetAlpha = ctx.target->alpha;
         for (int i = 0; i < count; ++i) AlphaBlend(pixel[i], flatColour, targetAlpha);

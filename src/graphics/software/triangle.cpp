@@ -58,7 +58,10 @@ bool Triangle::RowSpan(int y, int& xs, int& xe) const {
 
 bool SetUpTriangle(const Surface& target, int cull, const ScreenVertex& a, ScreenVertex& b, ScreenVertex& c, Triangle& t) {
   float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-  if (area == 0.0f) return false;
+  // A position that is not a finite number makes the area one too; such a
+  // triangle has no pixels that could be found (the row scan would walk
+  // from the end of the integer range).
+  if (area == 0.0f || !std::isfinite(area)) return false;
   if (cull == kCullBack && area < 0) return false;   // counter-clockwise on screen
   if (cull == kCullFront && area > 0) return false;  // clockwise on screen
   if (area < 0) {
