@@ -364,6 +364,10 @@ class ImageWriter {
   bool Write(const PackSourceNode& root) {
     if (options_.compression != kPackStored && options_.compression != kPackBzip2)
       return SetError(error_, "unknown compression " + std::to_string(options_.compression));
+    // A version-1 record has one size field; a compressed entry would show its
+    // packed size until it is opened.
+    if (options_.version != 2 && options_.compression != kPackStored)
+      return SetError(error_, "version-1 archives store their entries uncompressed");
     uint64_t directory = 8;
     for (const PackSourceNode& child : root.children) directory += RecordSize(child, options_.version);
     if (directory > 0xFFFFFFFFu) return SetError(error_, "the directory is too large for an archive");

@@ -170,7 +170,7 @@ struct PackSourceNode {
 
 struct PackWriteOptions {
   uint32_t version = 2;
-  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2
+  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2 (version 2 only)
 };
 
 // The bytes of an archive holding 'root''s children, in the order given.

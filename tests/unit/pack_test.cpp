@@ -950,6 +950,12 @@ TEST_F(PackTest, FolderRoundTripsThroughTheWriterAndExtractor) {
       options.version = version;
       options.compression = compression;
       std::string error;
+      if (version == 1 && compression == kPackBzip2) {
+        // One size field cannot give both sizes: version 1 only stores.
+        EXPECT_FALSE(WritePackFromFolder(game_.path() + "/src", game_.path() + "/out.pak", options, &error));
+        EXPECT_NE(std::string::npos, error.find("uncompressed")) << error;
+        continue;
+      }
       ASSERT_TRUE(WritePackFromFolder(game_.path() + "/src", game_.path() + "/out.pak", options, &error)) << error;
       ASSERT_TRUE(fs.Mount("out.pak"));
       EXPECT_EQ("back", Read("gfx/menu/back.png"));
@@ -999,6 +1005,10 @@ TEST(PackWriter, ImageMatchesTheLayoutByteForByte) {
       options.version = version;
       options.compression = bzip2 ? kPackBzip2 : kPackStored;
       std::string image, error;
+      if (version == 1 && bzip2) {
+        EXPECT_FALSE(BuildPackImage(root, options, image, &error));
+        continue;
+      }
       ASSERT_TRUE(BuildPackImage(root, options, image, &error)) << error;
       EXPECT_EQ(Archive(version, SampleTree(), bzip2), image);
     }
