@@ -57,19 +57,16 @@ bool PushTableFile(lua_State* L, const std::string& name) {
     while (IsKeyChar(*p)) key += *p++;
     while (*p && IsSpace(*p)) ++p;
     if (*p == 0 || *p == '#') continue;
-    if (*p != ':' && *p != '=') {
-      ErrorProcessingFileLine(name, lineNumber, line);
-      ok = false;
-      break;
-    }
-    if (*p == ':' && blocks.size() > kMaxTableDepth) {
-      ErrorProcessingFileLine(name, lineNumber,
-                              "tables nested deeper than " + std::to_string(kMaxTableDepth) + " levels");
-      ok = false;
-      break;
-    }
-    if (!lua_checkstack(L, kSlotsPerLine)) {
-      ErrorProcessingFileLine(name, lineNumber, "out of script stack space");
+    // A malformed line is reported with its text; a line that cannot be held
+    // with the reason.
+    std::string problem;
+    if (*p != ':' && *p != '=') problem = line;
+    else if (*p == ':' && blocks.size() > kMaxTableDepth)
+      problem = "tables nested deeper than " + std::to_string(kMaxTableDepth) + " levels";
+    else if (!lua_checkstack(L, kSlotsPerLine))
+      problem = "out of script stack space";
+    if (!problem.empty()) {
+      ErrorProcessingFileLine(name, lineNumber, problem);
       ok = false;
       break;
     }

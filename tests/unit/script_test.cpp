@@ -209,7 +209,7 @@ TEST_F(ScriptTest, TableFilesStopAtTheirNestingBound) {
       {48, "48 1", nullptr},
       {200, "200 1", nullptr},
       {201, "error", " Line 201: tables nested deeper than 200 levels"},
-      {5000, "error", " Line 201: tables nested deeper than 200 levels"},
+      {1000, "error", " Line 201: tables nested deeper than 200 levels"},
   };
   lua_State* L = ScriptState();
   for (const Case& c : cases) {
