@@ -740,7 +740,9 @@ bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64
   return true;
 }
 
-OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory) {
+OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
+                       uint64_t limit) {
+  if (entry.overLimit) return OpenedStream::TooLarge(0);
   OpenedStream result;
   if (!file || entry.isDir) return result;
   file->clear();
@@ -752,7 +754,7 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
       result.length = entry.size;
       return result;
     }
-    if (entry.size > kMaxWholeFileBytes) return OpenedStream::TooLarge(entry.size);
+    if (entry.size > limit) return OpenedStream::TooLarge(entry.size);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[entry.size ? entry.size : 1]);
     if (!buffer || !ReadExactly(*file, buffer.get(), entry.size)) return result;
     result.stream = MakeMemoryStream(buffer.get(), entry.size);
@@ -764,16 +766,18 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
     // Refused before anything is read or allocated when either size is too
     // large; an entry of unknown size is stopped while it unpacks.
     const uint64_t declared = std::max<uint64_t>(entry.sizeKnown ? entry.size : 0, entry.packedSize);
-    if (declared > kMaxWholeFileBytes) return OpenedStream::TooLarge(declared);
+    if (declared > limit) return OpenedStream::TooLarge(declared);
     // The packed size was checked against the archive when it was mounted.
     std::unique_ptr<char[]> packed(new (std::nothrow) char[entry.packedSize ? entry.packedSize : 1]);
     if (!packed || !ReadExactly(*file, packed.get(), entry.packedSize)) return result;
     file.reset();
     std::unique_ptr<char[]> unpacked;
     uint32_t length = 0;
-    if (!UnpackBzip2(packed.get(), entry.packedSize, entry.sizeKnown, entry.size, kMaxWholeFileBytes, unpacked,
-                     length, &result.tooLarge))
+    if (!UnpackBzip2(packed.get(), entry.packedSize, entry.sizeKnown, entry.size, limit, unpacked, length,
+                     &result.tooLarge)) {
+      if (result.tooLarge) entry.overLimit = true;
       return result;
+    }
     packed.reset();
     result.stream = MakeMemoryStream(unpacked.get(), length);
     result.buffer = std::move(unpacked);

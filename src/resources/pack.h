@@ -57,6 +57,9 @@ struct PackEntry {
   uint32_t size = 0;        // unpacked size; for a version-1 bzip2 entry, not known (see packedSize)
   uint32_t packedSize = 0;  // bytes stored at the offset
   bool sizeKnown = true;    // false for bzip2 entries of version-1 archives
+  // Learnt when an entry of unknown size unpacked beyond the bound: later
+  // opens fail at once instead of unpacking it all again.
+  mutable bool overLimit = false;
   std::map<PackKey, std::unique_ptr<PackEntry>> children;
 
   const PackEntry* Child(bool dir, const std::string& childName) const;
@@ -155,7 +158,9 @@ bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64
 // Opens an entry of an archive: 'file' is the open archive, which the result
 // takes over (stored entries read in place) or closes. Null for an entry that
 // cannot be read or decoded.
-OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory);
+// Nothing beyond 'limit' bytes goes into memory.
+OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
+                       uint64_t limit = kMaxWholeFileBytes);
 
 // ---- Writing archives (the archive tool and tests) ----
 

@@ -741,6 +741,34 @@ TEST(PackUnpack, SizesBeyondTheLimitFailAtOnce) {
   }
 }
 
+// A version-1 bzip2 entry has no declared size: it is stopped at the limit
+// while it unpacks, and the entry remembers that, so that later opens fail at
+// once instead of unpacking it all again.
+TEST_F(PackTest, VersionOneEntriesBeyondTheLimitAreRemembered) {
+  const std::string text(2 << 20, 'z');
+  const std::string path = WriteArchive("v1.pak", Archive(1, {File("big.txt", text)}, true));
+  struct Case {
+    uint64_t limit;
+    bool opens;
+  };
+  for (const Case& c : {Case{4 << 20, true}, Case{1 << 20, false}}) {
+    SCOPED_TRACE(c.limit);
+    PackDirectory directory;
+    ASSERT_TRUE(ReadPackDirectory(path, directory, nullptr));
+    const PackEntry* entry = directory.root.Child(false, "big.txt");
+    ASSERT_NE(nullptr, entry);
+    for (int open = 0; open < 2; ++open) {
+      // The second open has no archive to read: only what the entry learnt.
+      auto file = open == 0 ? std::make_unique<std::ifstream>(path, std::ios::binary) : nullptr;
+      OpenedStream opened = OpenEntry(std::move(file), *entry, true, c.limit);
+      if (open == 1 && c.opens) break;
+      EXPECT_EQ(c.opens, static_cast<bool>(opened)) << "open " << open;
+      EXPECT_EQ(!c.opens, opened.tooLarge) << "open " << open;
+      if (c.opens) EXPECT_EQ(text.size(), opened.length);
+    }
+  }
+}
+
 // Every reader that brings a whole file into memory refuses one beyond the
 // bound before it allocates, says so in the log, and leaves no stream open.
 // The large files are sparse: they take no room on disk.
