@@ -121,7 +121,14 @@ bool ApplyConfigFile(const std::string& path, ConfigStage& stage, std::vector<st
     const ParconList* list = (*root)[i]->List();
     if (!list) continue;
     ParconCursor cursor(list);
-    ApplyEntry(cursor, stage, dataSources);
+    try {
+      ApplyEntry(cursor, stage, dataSources);
+    } catch (const ParconMissingData& error) {
+      // The parser's error ends the start, but not in silence: it goes to the
+      // log with the line of the entry, then on to the run loop.
+      LogError("%s\nLine: %d", error.Text().c_str(), error.Line());
+      throw;
+    }
   }
   return true;
 }

@@ -2,11 +2,11 @@
 
 #include <bzlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <new>
 #include <sstream>
 
@@ -45,9 +45,10 @@ OpenedStream OpenEnvelope(std::istream& file, uint64_t fileSize) {
   uint32_t unpackedSize = static_cast<uint32_t>(sizeBytes[0]) | static_cast<uint32_t>(sizeBytes[1]) << 8 |
                           static_cast<uint32_t>(sizeBytes[2]) << 16 | static_cast<uint32_t>(sizeBytes[3]) << 24;
   uint64_t packedLength = fileSize - kEnvelopeHeaderSize;
-  if (packedLength > static_cast<uint64_t>(std::numeric_limits<std::streamsize>::max()) ||
-      packedLength > static_cast<uint64_t>(SIZE_MAX) - 1)
-    return result;
+  // Both buffers are bounded before either is allocated: the packed data by
+  // the file's size, the contents by the size the header declares.
+  const uint64_t declared = std::max<uint64_t>(packedLength, unpackedSize);
+  if (declared > kMaxWholeFileBytes) return OpenedStream::TooLarge(declared);
   // The packed buffer is as large as the file itself, never larger.
   std::unique_ptr<char[]> packed(new (std::nothrow) char[packedLength ? packedLength : 1]);
   if (!packed) return result;
@@ -55,7 +56,7 @@ OpenedStream OpenEnvelope(std::istream& file, uint64_t fileSize) {
   if (static_cast<uint64_t>(file.gcount()) != packedLength) return result;
   std::unique_ptr<char[]> unpacked;
   uint32_t length = 0;
-  if (!UnpackBzip2(packed.get(), packedLength, true, unpackedSize, unpackedSize, unpacked, length)) return result;
+  if (!UnpackBzip2(packed.get(), packedLength, true, unpackedSize, kMaxWholeFileBytes, unpacked, length)) return result;
   packed.reset();
   result.stream = MakeMemoryStream(unpacked.get(), length);
   result.buffer = std::move(unpacked);

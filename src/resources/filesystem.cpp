@@ -4,6 +4,7 @@
 #include <cctype>
 #include <fstream>
 
+#include "diag/log.h"
 #include "platform/hostfs.h"
 #include "resources/envelope.h"
 #include "resources/pack.h"
@@ -24,6 +25,16 @@ std::string JoinSourcePath(const std::string& source, const std::string& normali
 }
 
 }  // namespace
+
+void LogFileTooLarge(const std::string& name, uint64_t size) {
+  const unsigned long long limit = kMaxWholeFileBytes;
+  if (size > kMaxWholeFileBytes)
+    LogWarning("File <%s> is too large to read into memory: %llu bytes, the limit is %llu bytes", name.c_str(),
+               static_cast<unsigned long long>(size), limit);
+  else
+    LogWarning("File <%s> is too large to read into memory: it unpacks to more than the limit of %llu bytes",
+               name.c_str(), limit);
+}
 
 void FSSource::Close() { mounted_ = false; }
 
@@ -197,7 +208,10 @@ InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool 
   if (found.entry) {
     // A pack entry: read in place from the archive, or unpacked into memory.
     OpenedStream opened = OpenEntry(std::move(stream), *found.entry, loadIntoMemory);
-    if (!opened) return nullptr;
+    if (!opened) {
+      if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
+      return nullptr;
+    }
     // A compressed entry of a version-1 archive learns its size only now.
     if (info) info->size = opened.length;
     return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
@@ -208,7 +222,10 @@ InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool 
     stream->read(first8, sizeof(first8));
     if (stream->gcount() == sizeof(first8) && IsEnvelope(first8)) {
       OpenedStream opened = OpenEnvelope(*stream, found.hostSize);
-      if (!opened) return nullptr;  // a damaged envelope does not open
+      if (!opened) {  // a damaged envelope does not open
+        if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
+        return nullptr;
+      }
       if (info) info->size = opened.length;
       return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
     }
@@ -227,15 +244,31 @@ std::unique_ptr<char[]> FileSystem::ReadWhole(const std::string& name, FileInfo*
   FileInfo local;
   InputStream* stream = OpenRead(name, &local, false);
   if (!stream) return nullptr;
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[local.size + (terminate ? 1 : 0)]);
+  // The length is the bytes the stream really holds, in 64 bits: a host file
+  // may be larger than the 32-bit size of its info.
+  stream->seekg(0, std::ios::end);
+  std::streamoff end = stream->tellg();
+  stream->seekg(0, std::ios::beg);
+  if (end < 0 || !*stream) {
+    CloseRead(stream);
+    return nullptr;
+  }
+  const uint64_t length = static_cast<uint64_t>(end);
+  if (length > kMaxWholeFileBytes) {
+    LogFileTooLarge(name, length);
+    CloseRead(stream);
+    return nullptr;
+  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + (terminate ? 1 : 0)]);
   std::streamsize got = 0;
   if (buffer) {
-    stream->read(buffer.get(), local.size);
+    stream->read(buffer.get(), static_cast<std::streamsize>(length));
     got = stream->gcount();
   }
   CloseRead(stream);
-  if (!buffer || got < static_cast<std::streamsize>(local.size)) return nullptr;
-  if (terminate) buffer[local.size] = 0;
+  if (!buffer || static_cast<uint64_t>(got) != length) return nullptr;
+  if (terminate) buffer[length] = 0;
+  local.size = static_cast<uint32_t>(length);
   if (info) *info = local;
   return buffer;
 }

@@ -24,6 +24,13 @@ struct FileInfo {
 // The engine's input stream: read/gcount, getline, seekg, good.
 using InputStream = std::istream;
 
+// The most a file may hold to be read whole or unpacked into memory. No game
+// file comes near it, and a hostile size or a decompression bomb cannot
+// exhaust memory or wrap a 32-bit length.
+constexpr uint64_t kMaxWholeFileBytes = uint64_t{1} << 30;
+// Logs the refusal of a file beyond kMaxWholeFileBytes.
+void LogFileTooLarge(const std::string& name, uint64_t size);
+
 class FSSource {
  public:
   enum Kind { kDir = 1, kPack = 2 };

@@ -19,7 +19,8 @@ namespace tarn {
 namespace {
 
 constexpr size_t kMaxPatternPieces = 20;
-constexpr uint32_t kUnknownSizeLimit = 0xFFFFFFFFu;
+// What one unpacked buffer can hold: its length travels as 32 bits.
+constexpr uint64_t kMaxUnpackedLength = 0xFFFFFFFFu;
 // The smallest record of each version: an empty name and the fixed fields.
 constexpr uint64_t kMinRecordV1 = 4 + 1 + 4 + 12;
 constexpr uint64_t kMinRecordV2 = 4 + 1 + 4 + 16;
@@ -363,6 +364,10 @@ class ImageWriter {
   bool Write(const PackSourceNode& root) {
     if (options_.compression != kPackStored && options_.compression != kPackBzip2)
       return SetError(error_, "unknown compression " + std::to_string(options_.compression));
+    // A version-1 record has one size field; a compressed entry would show its
+    // packed size until it is opened.
+    if (options_.version != 2 && options_.compression != kPackStored)
+      return SetError(error_, "version-1 archives store their entries uncompressed");
     uint64_t directory = 8;
     for (const PackSourceNode& child : root.children) directory += RecordSize(child, options_.version);
     if (directory > 0xFFFFFFFFu) return SetError(error_, "the directory is too large for an archive");
@@ -655,15 +660,20 @@ std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> fil
 }
 
 bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected, uint64_t limit,
-                 std::unique_ptr<char[]>& out, uint32_t& outLength) {
+                 std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge) {
   out.reset();
   outLength = 0;
-  uint64_t cap = std::min<uint64_t>(sizeKnown ? expected : limit, kUnknownSizeLimit);
+  if (tooLarge) *tooLarge = false;
+  limit = std::min<uint64_t>(limit, kMaxUnpackedLength);
+  if (sizeKnown && expected > limit) {
+    if (tooLarge) *tooLarge = true;
+    return false;
+  }
+  const uint64_t cap = sizeKnown ? expected : limit;
   if ((sizeKnown && expected == 0) || (!sizeKnown && packedLength == 0)) {
     out.reset(new (std::nothrow) char[1]);
     return out != nullptr;
   }
-  if (sizeKnown && expected > kUnknownSizeLimit) return false;
   // Start with room for what the packed bytes plausibly hold and grow only as
   // the stream really delivers more.
   uint64_t capacity = std::min<uint64_t>(cap, static_cast<uint64_t>(packedLength) * 64 + (1u << 20));
@@ -707,7 +717,12 @@ bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64
     unsigned int inBefore = stream.avail_in;
     int rc = BZ2_bzDecompress(&stream);
     unsigned int wrote = room - stream.avail_out;
-    if (full && wrote > 0) break;  // more data than the size allows
+    if (full && wrote > 0) {
+      // More data than the size allows: damaged when the size was declared,
+      // beyond the limit when it was not.
+      if (tooLarge && !sizeKnown) *tooLarge = true;
+      break;
+    }
     produced += wrote;
     if (rc == BZ_STREAM_END) {
       ok = !sizeKnown || produced == expected;
@@ -725,7 +740,9 @@ bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64
   return true;
 }
 
-OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory) {
+OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
+                       uint64_t limit) {
+  if (entry.overLimit) return OpenedStream::TooLarge(0);
   OpenedStream result;
   if (!file || entry.isDir) return result;
   file->clear();
@@ -737,6 +754,7 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
       result.length = entry.size;
       return result;
     }
+    if (entry.size > limit) return OpenedStream::TooLarge(entry.size);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[entry.size ? entry.size : 1]);
     if (!buffer || !ReadExactly(*file, buffer.get(), entry.size)) return result;
     result.stream = MakeMemoryStream(buffer.get(), entry.size);
@@ -745,15 +763,21 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
     return result;
   }
   if (entry.compression == kPackBzip2) {
+    // Refused before anything is read or allocated when either size is too
+    // large; an entry of unknown size is stopped while it unpacks.
+    const uint64_t declared = std::max<uint64_t>(entry.sizeKnown ? entry.size : 0, entry.packedSize);
+    if (declared > limit) return OpenedStream::TooLarge(declared);
     // The packed size was checked against the archive when it was mounted.
     std::unique_ptr<char[]> packed(new (std::nothrow) char[entry.packedSize ? entry.packedSize : 1]);
     if (!packed || !ReadExactly(*file, packed.get(), entry.packedSize)) return result;
     file.reset();
     std::unique_ptr<char[]> unpacked;
     uint32_t length = 0;
-    if (!UnpackBzip2(packed.get(), entry.packedSize, entry.sizeKnown, entry.size, kUnknownSizeLimit, unpacked,
-                     length))
+    if (!UnpackBzip2(packed.get(), entry.packedSize, entry.sizeKnown, entry.size, limit, unpacked, length,
+                     &result.tooLarge)) {
+      if (result.tooLarge) entry.overLimit = true;
       return result;
+    }
     packed.reset();
     result.stream = MakeMemoryStream(unpacked.get(), length);
     result.buffer = std::move(unpacked);

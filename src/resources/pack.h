@@ -57,6 +57,9 @@ struct PackEntry {
   uint32_t size = 0;        // unpacked size; for a version-1 bzip2 entry, not known (see packedSize)
   uint32_t packedSize = 0;  // bytes stored at the offset
   bool sizeKnown = true;    // false for bzip2 entries of version-1 archives
+  // Learnt when an entry of unknown size unpacked beyond the bound: later
+  // opens fail at once instead of unpacking it all again.
+  mutable bool overLimit = false;
   std::map<PackKey, std::unique_ptr<PackEntry>> children;
 
   const PackEntry* Child(bool dir, const std::string& childName) const;
@@ -121,7 +124,17 @@ struct OpenedStream {
   std::unique_ptr<InputStream> stream;
   std::unique_ptr<char[]> buffer;
   uint32_t length = 0;
+  // Set when the open failed because the contents exceed kMaxWholeFileBytes;
+  // refusedSize is then their declared size, or 0 when it is not known.
+  bool tooLarge = false;
+  uint64_t refusedSize = 0;
   explicit operator bool() const { return stream != nullptr; }
+  static OpenedStream TooLarge(uint64_t size) {
+    OpenedStream refused;
+    refused.tooLarge = true;
+    refused.refusedSize = size;
+    return refused;
+  }
 };
 
 // A stream over 'length' bytes of memory that it does not own.
@@ -131,17 +144,23 @@ std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length);
 std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
                                                uint64_t length);
 
-// Unpacks one bzip2 stream. With 'expected' set the result must be exactly
-// that long; otherwise it may be as long as 'limit'. The buffer grows only as
-// data arrives, so a small damaged file cannot claim a huge allocation. The
-// buffer is never null on success (at least one byte is allocated).
+// Unpacks one bzip2 stream. With 'sizeKnown' the result must be exactly
+// 'expected' bytes long, and decompression stops as soon as the data runs
+// past that; otherwise it may be as long as 'limit'. Either way nothing beyond
+// 'limit' is produced: an expected size above it fails at once, and
+// 'tooLarge' (when given) tells such a failure from damaged data. The buffer
+// grows only as data arrives, so a small damaged file cannot claim a huge
+// allocation. The buffer is never null on success (at least one byte is
+// allocated).
 bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected,
-                 uint64_t limit, std::unique_ptr<char[]>& out, uint32_t& outLength);
+                 uint64_t limit, std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge = nullptr);
 
 // Opens an entry of an archive: 'file' is the open archive, which the result
 // takes over (stored entries read in place) or closes. Null for an entry that
 // cannot be read or decoded.
-OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory);
+// Nothing beyond 'limit' bytes goes into memory.
+OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
+                       uint64_t limit = kMaxWholeFileBytes);
 
 // ---- Writing archives (the archive tool and tests) ----
 
@@ -156,7 +175,7 @@ struct PackSourceNode {
 
 struct PackWriteOptions {
   uint32_t version = 2;
-  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2
+  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2 (version 2 only)
 };
 
 // The bytes of an archive holding 'root''s children, in the order given.

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "diag/error.h"
+#include "diag/text_format.h"
 
 namespace tarn {
 
@@ -19,12 +20,13 @@ bool IsBracket(char c) { return c == '(' || c == ')' || c == '[' || c == ']'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::unique_ptr<ParconNode> MakeValue(const char* text, size_t length, bool hasText,
-                                      const std::shared_ptr<const std::string>& file) {
+                                      const std::shared_ptr<const std::string>& file, int line) {
   auto node = std::make_unique<ParconNode>();
   node->kind = ParconNode::kValue;
   node->text.assign(text, length);
   node->hasText = hasText;
   node->file = file;
+  node->line = line;
   return node;
 }
 
@@ -69,6 +71,7 @@ bool Parcon::PushFile(const std::string& name) {
   level.line[1] = '\0';
   level.token[0] = '\0';
   level.pos = 0;
+  level.lineNumber = 0;
   return true;
 }
 
@@ -89,6 +92,7 @@ bool Parcon::ReadLine(FileLevel& level) {
   in.getline(level.line.get(), static_cast<std::streamsize>(kMaxLineChars + 1));
   if (in.gcount() == 0) return false;  // nothing left, not even a line feed
   level.pos = 0;
+  ++level.lineNumber;
   return true;
 }
 
@@ -139,7 +143,7 @@ std::unique_ptr<ParconList> Parcon::ReadRoot() {
   auto root = std::make_unique<ParconList>();
   std::shared_ptr<const std::string> rootFile;
   if (current_ >= 0) rootFile = levels_[static_cast<size_t>(current_)].name;
-  root->push_back(MakeValue(kRootName, sizeof kRootName - 1, true, rootFile));
+  root->push_back(MakeValue(kRootName, sizeof kRootName - 1, true, rootFile, 0));
   // The lists still open, innermost last. An explicit stack instead of
   // recursion: nesting depth is limited only by the file's size.
   std::vector<ParconList*> open{root.get()};
@@ -163,13 +167,14 @@ std::unique_ptr<ParconList> Parcon::ReadRoot() {
       node->kind = ParconNode::kList;
       node->list = std::make_unique<ParconList>();
       node->file = level.name;
-      if (token[0] == '[') node->list->push_back(MakeValue("", 0, false, level.name));
+      node->line = level.lineNumber;
+      if (token[0] == '[') node->list->push_back(MakeValue("", 0, false, level.name, level.lineNumber));
       ParconList* child = node->list.get();
       open.back()->push_back(std::move(node));
       open.push_back(child);
       continue;
     }
-    open.back()->push_back(MakeValue(token, length, true, level.name));
+    open.back()->push_back(MakeValue(token, length, true, level.name, level.lineNumber));
   }
   return root;
 }
@@ -224,7 +229,8 @@ const ParconNode* ParconCursor::Advance(bool required) {
   const char* file = at && at->file ? at->file->c_str() : "(null)";
   const char* value = at && at->Text() ? at->Text() : "(null)";
   const char* name = Name();
-  ThrowError(fatal_text::kParconMoreData, file, value, name ? name : "bez nazwy");
+  throw ParconMissingData(Format(fatal_text::kParconMoreData, file, value, name ? name : "bez nazwy"),
+                          at ? at->line : 0);
 }
 
 std::string ParconCursor::NextString(bool required, const std::string& fallback) {

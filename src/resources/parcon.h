@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "diag/error.h"
 #include "resources/filesystem.h"
 
 namespace tarn {
@@ -42,6 +43,7 @@ struct ParconNode {
   std::string text;                  // for a value
   bool hasText = true;               // false for the name placeholder of an unnamed list
   std::shared_ptr<const std::string> file;  // the file the element was read from
+  int line = 0;                             // the line of that file it began on, from 1
 
   const ParconList* List() const { return kind == kList ? list.get() : nullptr; }
   // The value's text, or null for a list or the placeholder.
@@ -89,6 +91,7 @@ class Parcon {
     std::unique_ptr<char[]> line;
     std::unique_ptr<char[]> token;
     size_t pos = 0;
+    int lineNumber = 0;  // of the line in the buffer
   };
 
   bool ReadLine(FileLevel& level);
@@ -99,6 +102,21 @@ class Parcon {
   std::array<FileLevel, kLevels> levels_;
   int current_ = -1;
   std::unique_ptr<ParconList> root_;
+};
+
+// The "More data expected" error of a cursor read. It is an Exception like
+// every engine error; it also keeps the whole text (the message of Exception
+// is cut at 254 characters) and the line of the element the cursor stood on,
+// for readers that report the error themselves.
+class ParconMissingData : public Exception {
+ public:
+  ParconMissingData(const std::string& text, int line) : Exception(text), text_(text), line_(line) {}
+  const std::string& Text() const { return text_; }
+  int Line() const { return line_; }
+
+ private:
+  std::string text_;
+  int line_;
 };
 
 // Walks one list: element 0 is its name, and the cursor starts there. It does

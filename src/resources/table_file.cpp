@@ -1,6 +1,7 @@
 #include "resources/table_file.h"
 
 #include <cctype>
+#include <string>
 #include <vector>
 
 #include "diag/error.h"
@@ -12,6 +13,12 @@ namespace tarn {
 namespace {
 
 constexpr int kMaxLineChars = 16383;
+// Each open block keeps its table on the Lua stack; no real table file nests
+// this deep, and the bound keeps a hostile one far below Lua's stack limit.
+constexpr size_t kMaxTableDepth = 200;
+// Stack slots one line needs beyond the open tables: key, value or child table
+// and its copy.
+constexpr int kSlotsPerLine = 3;
 
 bool IsKeyChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'; }
 bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
@@ -50,8 +57,16 @@ bool PushTableFile(lua_State* L, const std::string& name) {
     while (IsKeyChar(*p)) key += *p++;
     while (*p && IsSpace(*p)) ++p;
     if (*p == 0 || *p == '#') continue;
-    if (*p != ':' && *p != '=') {
-      ErrorProcessingFileLine(name, lineNumber, line);
+    // A malformed line is reported with its text; a line that cannot be held
+    // with the reason.
+    std::string problem;
+    if (*p != ':' && *p != '=') problem = line;
+    else if (*p == ':' && blocks.size() > kMaxTableDepth)
+      problem = "tables nested deeper than " + std::to_string(kMaxTableDepth) + " levels";
+    else if (!lua_checkstack(L, kSlotsPerLine))
+      problem = "out of script stack space";
+    if (!problem.empty()) {
+      ErrorProcessingFileLine(name, lineNumber, problem);
       ok = false;
       break;
     }

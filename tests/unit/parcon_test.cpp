@@ -287,6 +287,39 @@ TEST_F(ParconTest, FloatConversion) {
   EXPECT_EQ(0.0f, cursor.NextFloat(true, -1));
 }
 
+// The error keeps the line of the element the cursor stood on and its whole
+// text, however long the file's path.
+TEST_F(ParconTest, MissingDataKeepsItsLineAndWholeText) {
+  const ParconList& root = Parse("# comment\n\n(size\n  5)\n(x)\n");
+  const std::vector<std::pair<const ParconList*, int>> cases = {{root[1]->List(), 4}, {root[2]->List(), 5}};
+  for (const auto& [list, line] : cases) {
+    SCOPED_TRACE(line);
+    ParconCursor cursor(list);
+    while (cursor.HasNext()) cursor.Next();
+    try {
+      cursor.NextInt(true, 0);
+      FAIL() << "no error";
+    } catch (const ParconMissingData& error) {
+      EXPECT_EQ(line, error.Line());
+      EXPECT_EQ(0u, error.Text().find("Parcon Error: More data expected! Last read:\n\nFile: " + path_));
+    }
+  }
+  const std::string folder(100, 'n');
+  std::string longName = folder + "/" + folder + "/" + folder + "/k.txt";
+  std::string path = game_.Write(longName, "(key)\n");
+  Parcon parcon;
+  ASSERT_TRUE(parcon.Open(path, true));
+  ParconCursor cursor((*parcon.Root())[1]->List());
+  try {
+    cursor.NextString(true, "");
+    FAIL() << "no error";
+  } catch (const ParconMissingData& error) {
+    EXPECT_EQ("Parcon Error: More data expected! Last read:\n\nFile: " + path + "\nValue: key\nList name: key",
+              error.Text());
+    EXPECT_EQ(254u, std::string(error.Message()).size()) << "the Exception message stays bounded";
+  }
+}
+
 TEST_F(ParconTest, MissingRequiredValues) {
   const ParconList& root = Parse("(size 5)\n[7]\n(fx (sub 1))\n[]\n()\n");
   ASSERT_EQ(6u, root.size());

@@ -187,5 +187,56 @@ TEST_F(ScriptTest, MusicStoppedNoticeIsDeliveredOnceWithTheLaterName) {
   EXPECT_EQ("second.ogg;", Global("calls"));
 }
 
+// Table files nested as deep as the bound load whole; deeper ones stop at the
+// first line beyond it with the processing error, however deep they go.
+TEST_F(ScriptTest, TableFilesStopAtTheirNestingBound) {
+  Cfg().dev_mode = true;  // the fatal error returns and the load raises a script error
+  Start(
+      "function boot() end\n"
+      "function load(name)\n"
+      "  local ok, t = pcall(file_load_table, name)\n"
+      "  if not ok then return 'error' end\n"
+      "  local depth = 0\n"
+      "  while type(t.k) == 'table' do t = t.k depth = depth + 1 end\n"
+      "  return depth .. ' ' .. tostring(t.v)\n"
+      "end\n");
+  struct Case {
+    int depth;
+    const char* result;
+    const char* error;
+  };
+  const Case cases[] = {
+      {48, "48 1", nullptr},
+      {200, "200 1", nullptr},
+      {201, "error", " Line 201: tables nested deeper than 200 levels"},
+      {1000, "error", " Line 201: tables nested deeper than 200 levels"},
+  };
+  lua_State* L = ScriptState();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.depth);
+    Console::Instance().Reset();
+    std::string text;
+    for (int i = 0; i < c.depth; ++i) text += std::string(static_cast<size_t>(i), ' ') + "k:\n";
+    text += std::string(static_cast<size_t>(c.depth), ' ') + "v = 1\n";
+    std::string name = "deep" + std::to_string(c.depth) + ".txt";
+    game_.Write("data/" + name, text);
+    lua_getglobal(L, "load");
+    lua_pushstring(L, name.c_str());
+    ASSERT_EQ(0, lua_pcall(L, 1, 1, 0));
+    EXPECT_STREQ(c.result, lua_tostring(L, -1));
+    lua_pop(L, 1);
+    std::vector<std::string> lines = ErrorLines();
+    if (c.error) {
+      ASSERT_EQ(4u, lines.size());
+      EXPECT_EQ("Error processing file", lines[1]);
+      EXPECT_EQ(" <" + name + ">", lines[2]);
+      EXPECT_EQ(c.error, lines[3]);
+    } else {
+      EXPECT_TRUE(lines.empty());
+    }
+    EXPECT_EQ(0, lua_gettop(L));
+  }
+}
+
 }  // namespace
 }  // namespace tarn

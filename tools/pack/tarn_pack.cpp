@@ -15,9 +15,9 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  tarn-pack create OUT.pak DIR [--store|--bzip2] [--version 1|2]\n"
-    "      write an archive of the folder DIR (names lower-cased; entries\n"
-    "      compressed with bzip2 unless --store is given; version 2 unless\n"
-    "      --version 1 is given)\n"
+    "      write an archive of the folder DIR (names lower-cased; version 2\n"
+    "      unless --version 1 is given; entries compressed with bzip2 unless\n"
+    "      --store is given, except in version 1, which always stores them)\n"
     "  tarn-pack list ARCHIVE\n"
     "      print every entry: kind, size, packed size, compression, path\n"
     "  tarn-pack extract ARCHIVE DIR\n"
@@ -60,6 +60,13 @@ int Create(const std::vector<std::string>& args) {
     }
   }
   if (positional.size() != 2) return Usage("create needs OUT.pak and DIR");
+  // A version-1 record has a single size field, so a compressed entry could
+  // not tell its unpacked size before it is opened: version 1 stores.
+  if (options.version == 1) {
+    if (compressionSet && options.compression == tarn::kPackBzip2)
+      return Usage("--bzip2 cannot be used with --version 1: version-1 archives store their entries uncompressed");
+    options.compression = tarn::kPackStored;
+  }
   std::string error;
   if (!tarn::WritePackFromFolder(positional[1], positional[0], options, &error)) return Fail(error);
   return 0;

@@ -1,0 +1,1 @@
+function boot() log("boot ran") end
