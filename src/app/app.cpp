@@ -36,8 +36,6 @@ constexpr int kVkEnter = 13;
 constexpr int kVkAlt = 18;
 constexpr int kVkF8 = 119;
 
-bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
-
 // The lock that keeps a second copy of the same game from starting.
 std::string InstanceLockFile() {
   std::string name = FileSystem::Instance().AppName();
@@ -221,7 +219,7 @@ void Application::DrawFrame(bool collect) {
 }
 
 void Application::Update(float dt) {
-  if (ErrorView()) return;
+  if (InErrorView()) return;
   if (Cfg().dev_mode) {
     if (!Console::Instance().HandleKeys()) return;
     if (IsDown(kVkAlt) && IsStruck(kVkF8)) toggleFullScreen = true;
@@ -236,7 +234,7 @@ void Application::Render() {
   gfx::RenderDevice::Instance().SetBlendMode(1);
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
-  if (!ErrorView()) {
+  if (!InErrorView()) {
     if (ScriptState()) {
       if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
@@ -276,7 +274,7 @@ bool Application::Shutdown() {
   step([] { ScriptDestroy(); });
   step([] { CloseScriptHost(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
-  step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!ErrorView()); });
+  step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!InErrorView()); });
   step([] { gfx::FreeAllScriptBitmaps(); });
   step([] { gfx::RenderDevice::Instance().CloseDevice(); });
   step([] { Console::Instance().SaveHistory(kHistoryFile, false); });

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "diag/error.h"
 #include "diag/log.h"
 #include "resources/filesystem.h"
 
@@ -28,8 +29,9 @@ void Console::Reset() {
   executing_ = false;
 }
 
+int Console::Mode() const { return InErrorView() ? kErrorView : mode_; }
+
 void Console::Store(const std::string& piece, int level) {
-  if (level == 2 && mode_ != kErrorView) mode_ = kErrorView;
   lines_.Add(piece, level);
   if (level == 0 || level == 1) overlay_.Add(piece, level);
   if (listener_) {

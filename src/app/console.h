@@ -1,6 +1,6 @@
 // The developer console: every log line and everything the script prints, kept
-// in bounded rings, with a history of typed commands. Its error view is the
-// state the engine stops the game in after an error.
+// in bounded rings, with a history of typed commands. In the error view (the
+// state the engine stops the game in after an error) it shows the whole log.
 #pragma once
 
 #include <cstdint>
@@ -46,8 +46,8 @@ class Console {
   Console();
 
   void AddText(const std::string& text, int level);
-  int Mode() const { return mode_; }
-  void SetMode(int mode) { mode_ = mode; }
+  // kErrorView while the engine is in the error view, else open or closed.
+  int Mode() const;
   bool Executing() const { return executing_; }
   void SetExecuting(bool executing) { executing_ = executing; }
 
@@ -81,7 +81,7 @@ class Console {
   LineRing lines_;
   LineRing overlay_;
   LineRing history_;
-  int mode_ = kClosed;
+  int mode_ = kClosed;  // open or closed; the error view is the engine's state
   std::string input_;
   int cursor_ = 0;
   int browse_ = -1;

@@ -36,21 +36,21 @@ void DrawShadowed(float x, float y, const std::string& text, uint32_t argb) {
 
 bool Console::HandleKeys() {
   if (IsStruck(kConsoleKey)) {
-    if (mode_ == kClosed) {
+    if (Mode() == kClosed) {
       mode_ = kOpen;
       cursor_ = std::min(cursor_, static_cast<int>(input_.size()));
       browse_ = -1;
       return false;
     }
-    if (mode_ == kOpen) {
+    if (Mode() == kOpen) {
       mode_ = kClosed;
       return true;
     }
     return false;
   }
-  if (mode_ != kOpen) return mode_ == kClosed;
+  if (Mode() != kOpen) return Mode() == kClosed;
   EditInput();
-  return mode_ == kClosed;
+  return Mode() == kClosed;
 }
 
 void Console::EditInput() {
@@ -123,7 +123,8 @@ void Console::Draw() {
   int lineHeight = fontHeight + 3;
   int base = GetDisplay().gameHeight - lineHeight;
   int fit = base / lineHeight;
-  if (mode_ == kOpen) {
+  int mode = Mode();
+  if (mode == kOpen) {
     uint32_t colour = LevelColour(4);
     const std::string prompt = "> ";
     int promptWidth = device.MeasureDebugText(prompt);
@@ -132,13 +133,13 @@ void Console::Draw() {
     int cursorX = promptWidth + device.MeasureDebugText(input_.substr(0, static_cast<size_t>(cursor_)));
     DrawShadowed(static_cast<float>(cursorX), static_cast<float>(base), "_", colour);
   }
-  const LineRing& ring = mode_ == kClosed ? overlay_ : lines_;
+  const LineRing& ring = mode == kClosed ? overlay_ : lines_;
   for (int i = 0; i < fit; ++i) {
     std::string text;
     int level = 0;
     if (!ring.Get(i, text, level)) break;
     uint32_t colour = LevelColour(level);
-    if (mode_ == kClosed) colour = (colour & 0x00FFFFFF) | 0x99000000u;
+    if (mode == kClosed) colour = (colour & 0x00FFFFFF) | 0x99000000u;
     DrawShadowed(0, static_cast<float>(base - (i + 1) * lineHeight), text, colour);
   }
 }

@@ -18,12 +18,21 @@ Exception::Exception(const std::string& message) {
 
 namespace {
 
+bool& ErrorViewFlag() {
+  static bool inErrorView = false;
+  return inErrorView;
+}
+
 void Fatal(const std::string& text) {
   LogError("%s", text.c_str());
   if (!Cfg().dev_mode) throw Exception();
 }
 
 }  // namespace
+
+void EnterErrorView() { ErrorViewFlag() = true; }
+bool InErrorView() { return ErrorViewFlag(); }
+void ResetErrorView() { ErrorViewFlag() = false; }
 
 void FatalError(const char* format, ...) {
   if (!format) return;

@@ -18,7 +18,15 @@ class Exception {
 // Thrown by the run loop when the quit message arrives.
 struct ExceptionQuit {};
 
-// Logs the message at error level (which opens the console's error view) and,
+// The error view: the state the engine stops the game in after an error. An
+// error-level log line enters it and nothing leaves it while the process runs;
+// the console shows it, the script host and the frame loop stand still in it.
+void EnterErrorView();
+bool InErrorView();
+// Back to the state of a fresh process (tests).
+void ResetErrorView();
+
+// Logs the message at error level (which enters the error view) and,
 // outside developer mode, throws Exception. A null format does nothing.
 void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

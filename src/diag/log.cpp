@@ -5,6 +5,7 @@
 
 #include "app/console.h"
 #include "app/settings.h"
+#include "diag/error.h"
 #include "diag/text_format.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
@@ -19,8 +20,7 @@ constexpr const char* kErrorSeparator = "ERROR ---------------------------------
 
 void WriteLevel(int level, std::string text) {
   text = FinishLogText(std::move(text));
-  if (level == kLevelError && Console::Instance().Mode() != Console::kErrorView)
-    LogWrite(kLevelError, kErrorSeparator);
+  if (level == kLevelError && !InErrorView()) LogWrite(kLevelError, kErrorSeparator);
   LogWrite(level, text);
 }
 
@@ -32,6 +32,8 @@ std::string FinishLogText(std::string text) {
 }
 
 void LogWrite(int level, const std::string& text) {
+  // An error with something to show enters the error view.
+  if (level == kLevelError && text.find_first_not_of('\n') != std::string::npos) EnterErrorView();
   Console::Instance().AddText(text, level);
   if (Platform::Installed()) Platform::Get().DebugOutput(text);
   else fputs(text.c_str(), stderr);

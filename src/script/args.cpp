@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/console.h"
+#include "diag/error.h"
 #include "script/guard.h"
 
 namespace tarn::args {
@@ -96,7 +96,7 @@ uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRg
 void RaiseScriptError(lua_State*) { throw ScriptRaise(); }
 
 void RaiseIfErrorView(lua_State* L) {
-  if (Console::Instance().Mode() == Console::kErrorView) RaiseScriptError(L);
+  if (InErrorView()) RaiseScriptError(L);
 }
 
 }  // namespace tarn::args

@@ -55,7 +55,7 @@ int TracebackHandler(lua_State* L) {
   return 1;
 }
 
-bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
+bool ErrorView() { return InErrorView(); }
 
 // The value of the global named by the light userdata argument.
 int GetGlobalValue(lua_State* L) {

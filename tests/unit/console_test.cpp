@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "diag/error.h"
 #include "resources/filesystem.h"
 #include "test_support.h"
 
@@ -91,6 +92,8 @@ TEST_F(ConsoleTest, OverlayTakesScriptOutputAndWarningsOnly) {
   EXPECT_EQ(3, console.Lines().Count());
   EXPECT_EQ(Console::kClosed, console.Mode());
   console.AddText("bad\n", 2);
+  EXPECT_EQ(Console::kClosed, console.Mode()) << "the console shows the error view, it does not enter it";
+  EnterErrorView();
   EXPECT_EQ(Console::kErrorView, console.Mode());
 }
 

@@ -12,7 +12,6 @@
 
 #include <jpeglib.h>
 
-#include "app/console.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "graphics/bitmap_handles.h"
@@ -1092,13 +1091,13 @@ TEST_F(ImageFileTest, ReportsWrongFormatMissingAndBrokenFiles) {
   Put("pics/broken.png", "not a png at all");
   EXPECT_EQ(nullptr, LoadImageFile("pics/a.tga", kFormatPng | kFormatBmp, false, 0, nullptr, nullptr, false));
   EXPECT_PRED2(Contains, Lines(2), "Wrong file format\n <pics/a.tga>\n");
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_EQ(nullptr, LoadImageFile("pics/a.gif", -1, false, 0, nullptr, nullptr, false));
   EXPECT_PRED2(Contains, Lines(2), "Wrong file format\n <pics/a.gif>\n");
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_EQ(nullptr, LoadImageFile("pics/missing", kFormatPng | kFormatJpg, false, 0, nullptr, nullptr, false));
   EXPECT_PRED2(Contains, Lines(2), "Error loading file\n <pics/missing.jpg>\n") << "the last name tried";
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_EQ(nullptr, LoadImageFile("pics/broken.png", kFormatPng, false, 0, nullptr, nullptr, false));
   EXPECT_PRED2(Contains, Lines(2), "Error processing file\n <pics/broken.png>\n");
   EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
@@ -1162,17 +1161,17 @@ TEST_F(ImageFileTest, SaveRegionRefusesBadRequests) {
   EXPECT_FALSE(SaveRegion("in.png", "out.gif", nullptr));
   EXPECT_EQ("ERROR: SaveTextureToFile - incorrect destination file format <out.gif>\n", Lines(1));
   EXPECT_EQ("", Written("out.gif"));
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_FALSE(SaveRegion("in.png", "out", nullptr));
   EXPECT_EQ("ERROR: SaveTextureToFile - incorrect destination file format <out>\n", Lines(1));
-  Console::Instance().Reset();
+  testing::FreshLog();
   ImageRect tooWide{0, 0, 2, 1};
   EXPECT_FALSE(SaveRegion("in.png", "out.png", &tooWide));
   EXPECT_EQ("ERROR: SaveTextureToFile - incorrect selected region <0, 2, 0, 1> from file <in.png>\n", Lines(1));
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_FALSE(SaveRegion("missing.png", "out.png", nullptr));
   EXPECT_PRED2(Contains, Lines(2), "Error loading file\n <missing.png>\n");
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_FALSE(SaveRegion("in.png", "/elsewhere/out.png", nullptr));
   EXPECT_NE("", Lines(2)) << "the sandbox reports the path";
   EXPECT_EQ("ERROR: SaveTextureToFile - can't open file for write </elsewhere/out.png>\n", Lines(1));

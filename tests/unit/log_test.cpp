@@ -44,6 +44,25 @@ TEST_F(LogTest, OneSeparatorBeforeTheFirstError) {
             Lines());
 }
 
+TEST_F(LogTest, OnlyErrorLinesWithTextEnterTheErrorView) {
+  struct Case {
+    int level;
+    const char* text;
+    bool enters;
+  };
+  const Case cases[] = {{kLevelInfo, "info\n", false},  {kLevelWarning, "warning", false},
+                        {kLevelScript, "print", false}, {kLevelError, "\n\n", false},
+                        {kLevelError, "bad\n", true}};
+  for (const Case& c : cases) {
+    testing::FreshLog();
+    LogWrite(c.level, c.text);
+    EXPECT_EQ(c.enters, InErrorView()) << c.level << " " << c.text;
+    EXPECT_EQ(c.enters ? Console::kErrorView : Console::kClosed, Console::Instance().Mode()) << "the console shows it";
+  }
+  testing::FreshLog();
+  EXPECT_FALSE(InErrorView());
+}
+
 TEST_F(LogTest, FatalErrorThrowsOutsideDeveloperMode) {
   EXPECT_THROW(FatalError("stop"), Exception);
   EXPECT_EQ(Console::kErrorView, Console::Instance().Mode());

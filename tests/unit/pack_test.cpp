@@ -236,7 +236,7 @@ class PackTest : public testing::EngineTest {
   // Mounting a damaged archive fails, mounts nothing and warns with its path.
   void ExpectRejected(const std::string& bytes, const char* what, const std::string& reason = "") {
     SCOPED_TRACE(what);
-    Console::Instance().Reset();
+    testing::FreshLog();
     std::string name = std::string("bad_") + std::to_string(++badCount_) + ".pak";
     WriteArchive(name, bytes);
     size_t before = fs.SourceCount();
@@ -830,7 +830,7 @@ TEST_F(PackTest, WholeFileReadsStopAtTheBound) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs.ResetForTests();
-    Console::Instance().Reset();
+    testing::FreshLog();
     hostfs::RemoveFile(game_.path() + "/data/big.bin");
     hostfs::RemoveFile(game_.path() + "/data/big.pak");
     c.make();

@@ -384,7 +384,7 @@ TEST_F(ParconTest, MissingFiles) {
   // of the last successful Open stays.
   Cfg().dev_mode = true;
   ASSERT_TRUE(parcon.Open(game_.Write("good.txt", "(g 1)"), false));
-  Console::Instance().Reset();
+  testing::FreshLog();
   EXPECT_FALSE(parcon.Open(game_.path() + "/other.txt", true));
   EXPECT_TRUE(ConsoleHas("Parcon Error: Cannot find file " + game_.path() + "/other.txt!"));
   ASSERT_NE(nullptr, parcon.Root());

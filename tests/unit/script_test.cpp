@@ -214,7 +214,7 @@ TEST_F(ScriptTest, TableFilesStopAtTheirNestingBound) {
   lua_State* L = ScriptState();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.depth);
-    Console::Instance().Reset();
+    testing::FreshLog();
     std::string text;
     for (int i = 0; i < c.depth; ++i) text += std::string(static_cast<size_t>(i), ' ') + "k:\n";
     text += std::string(static_cast<size_t>(c.depth), ' ') + "v = 1\n";

@@ -10,6 +10,7 @@
 
 #include "app/console.h"
 #include "app/settings.h"
+#include "diag/error.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/hostfs.h"
 #include "resources/filesystem.h"
@@ -71,6 +72,11 @@ long PeakMemoryGrowthKiB(const std::function<void()>& work) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
 }
 
+void FreshLog() {
+  Console::Instance().Reset();
+  ResetErrorView();
+}
+
 void EngineTest::SetUp() {
   HeadlessOptions options;
   options.profile = profile_.path();
@@ -78,13 +84,13 @@ void EngineTest::SetUp() {
   oldDir_ = hostfs::CurrentDir();
   ASSERT_EQ(0, chdir(game_.path().c_str()));
   Cfg() = Settings();
-  Console::Instance().Reset();
+  FreshLog();
   FileSystem::Instance().ResetForTests();
 }
 
 void EngineTest::TearDown() {
   FileSystem::Instance().ResetForTests();
-  Console::Instance().Reset();
+  FreshLog();
   Cfg() = Settings();
   if (chdir(oldDir_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << oldDir_;
   Platform::Install(nullptr);

@@ -28,8 +28,11 @@ std::string ReadFile(const std::string& path);
 // when the child cannot be run.
 long PeakMemoryGrowthKiB(const std::function<void()>& work);
 
+// The console emptied and the error view left, as in a fresh process.
+void FreshLog();
+
 // Installs a headless platform whose profile folder is a temporary folder, and
-// resets the file system, the console and the settings.
+// resets the file system, the console, the error view and the settings.
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/console.h"
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/error.h"
@@ -211,7 +210,7 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
       SCOPED_TRACE(std::string(path) + (lengthError ? ", length error" : ", bad_alloc"));
       auto backend = std::make_unique<ExhaustedBackend>(lengthError);
       ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), kSide, kSide, false));
-      Console::Instance().Reset();
+      testing::FreshLog();
       Cfg().dev_mode = true;
       TextureHandle texture = 1;
       EXPECT_NO_THROW(texture = LoadTexture(path, 0, -1, true, nullptr, nullptr));
