@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/settings.h"
+#include "diag/error.h"
 #include "diag/log.h"
 #include "diag/startup_checks.h"
 #include "platform/platform.h"
@@ -68,8 +69,10 @@ void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::strin
     if (Is(word.c_str(), "high")) stage.priorityClass = 128;
     else if (Is(word.c_str(), "normal")) stage.priorityClass = 32;
     else if (Is(word.c_str(), "idle")) stage.priorityClass = 64;
-  } else if (Is(key, "dev_mode")) cfg.dev_mode = flag();
-  else if (Is(key, "create_log")) cfg.create_log = flag();
+  } else if (Is(key, "dev_mode")) {
+    cfg.dev_mode = flag();
+    SetDeveloperMode(cfg.dev_mode);
+  } else if (Is(key, "create_log")) cfg.create_log = flag();
   else if (Is(key, "bit16")) app.bit16 = flag();
   else if (Is(key, "zbuffer")) app.zbuffer = flag();
   else if (Is(key, "max_fps")) app.vsync = !flag();

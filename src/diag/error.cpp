@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/settings.h"
 #include "diag/log.h"
 #include "diag/text_format.h"
 
@@ -23,12 +22,19 @@ bool& ErrorViewFlag() {
   return inErrorView;
 }
 
+bool& DeveloperModeFlag() {
+  static bool developerMode = false;
+  return developerMode;
+}
+
 void Fatal(const std::string& text) {
   LogError("%s", text.c_str());
-  if (!Cfg().dev_mode) throw Exception();
+  if (!DeveloperModeFlag()) throw Exception();
 }
 
 }  // namespace
+
+void SetDeveloperMode(bool on) { DeveloperModeFlag() = on; }
 
 void EnterErrorView() { ErrorViewFlag() = true; }
 bool InErrorView() { return ErrorViewFlag(); }

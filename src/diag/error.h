@@ -26,6 +26,10 @@ bool InErrorView();
 // Back to the state of a fresh process (tests).
 void ResetErrorView();
 
+// In developer mode a fatal error is only logged and the program goes on.
+// Configuration sets it from its dev_mode entry; it is off at start.
+void SetDeveloperMode(bool on);
+
 // Logs the message at error level (which enters the error view) and,
 // outside developer mode, throws Exception. A null format does nothing.
 void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -38,6 +38,7 @@ TEST_F(ConfigTest, KeysIgnoreCaseAndLaterEntriesWin) {
   EXPECT_FALSE(Cfg().opengl) << "a word reads as the number 0";
   EXPECT_EQ(128, stage_.priorityClass);
   EXPECT_TRUE(Cfg().dev_mode);
+  EXPECT_NO_THROW(FatalError("in developer mode")) << "configuration hands developer mode to fatal errors";
   EXPECT_TRUE(Cfg().create_log);
   EXPECT_EQ((std::vector<std::string>{"levels", "more data"}), sources_);
   EXPECT_EQ(12, app.iconId);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/console.h"
-#include "app/settings.h"
 #include "diag/error.h"
 #include "platform/hostfs.h"
 #include "resources/filesystem.h"
@@ -182,7 +181,7 @@ TEST_F(FileSystemTest, CreateFoldersReportsWhetherTheLastLevelIsNew) {
 }
 
 TEST_F(FileSystemTest, SandboxRefusesWritesOutside) {
-  Cfg().dev_mode = true;  // FatalError returns, so the failure value is seen
+  testing::DeveloperMode(true);  // FatalError returns, so the failure value is seen
   EXPECT_EQ(nullptr, fs.OpenWriteFile("../escape.txt", "w", true));
   EXPECT_EQ(nullptr, fs.OpenWriteFile("/tmp/escape.txt", "wb", true));
   EXPECT_FALSE(fs.CreateFoldersGuarded("relative/path"));

@@ -12,7 +12,6 @@
 
 #include <jpeglib.h>
 
-#include "app/settings.h"
 #include "diag/error.h"
 #include "graphics/bitmap_handles.h"
 #include "graphics/image.h"
@@ -1102,7 +1101,7 @@ TEST_F(ImageFileTest, ReportsWrongFormatMissingAndBrokenFiles) {
   EXPECT_PRED2(Contains, Lines(2), "Error processing file\n <pics/broken.png>\n");
   EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
 
-  Cfg().dev_mode = false;
+  testing::DeveloperMode(false);
   EXPECT_THROW(LoadImageFile("pics/broken.png", kFormatPng, false, 0, nullptr, nullptr, false), Exception);
   EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
 }

@@ -31,7 +31,7 @@ TEST_F(LogTest, LineFeedIsAppendedOnlyWhenMissing) {
 }
 
 TEST_F(LogTest, OneSeparatorBeforeTheFirstError) {
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   LogInfo("starting %d", 1);
   LogError("first %s", "error");
   FatalError("second error with 100%% and %s", "a%sfile");

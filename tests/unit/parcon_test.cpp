@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/console.h"
-#include "app/settings.h"
 #include "diag/error.h"
 #include "resources/filesystem.h"
 #include "resources/parcon.h"
@@ -346,7 +345,7 @@ TEST_F(ParconTest, MissingRequiredValues) {
             ThrownMessage([&] { empty.NextInt(true, 0); }));
 
   // Thrown directly, in developer mode too, and without a log line.
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   ParconCursor again(root[1]->List());
   again.Next();
   EXPECT_EQ(prefix + "\nValue: 5\nList name: size", ThrownMessage([&] { again.NextString(true, ""); }));
@@ -382,7 +381,7 @@ TEST_F(ParconTest, MissingFiles) {
 
   // In developer mode the report only logs and Open returns false; the tree
   // of the last successful Open stays.
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   ASSERT_TRUE(parcon.Open(game_.Write("good.txt", "(g 1)"), false));
   testing::FreshLog();
   EXPECT_FALSE(parcon.Open(game_.path() + "/other.txt", true));

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings.h"
 #include "app/window.h"
 #include "graphics/png_file.h"
 #include "graphics/render.h"
@@ -246,7 +245,7 @@ TEST_F(RenderTest, CropExamples) {
   EXPECT_FLOAT_EQ(0, frame.width);
   ASSERT_TRUE(FindSprite(&bitmap, "s", false, frame));
   EXPECT_FLOAT_EQ(64, frame.width) << "without the crop";
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   EXPECT_FALSE(FindSprite(&bitmap, "S", false, frame)) << "names are compared exactly";
 }
 

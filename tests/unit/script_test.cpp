@@ -3,7 +3,6 @@
 
 #include "app/app.h"
 #include "app/console.h"
-#include "app/settings.h"
 #include "diag/error.h"
 #include "resources/filesystem.h"
 #include "script/args.h"
@@ -100,7 +99,7 @@ TEST_F(ScriptTest, RegistryListsEveryFunctionInOrderAndPublishesOnlyBuiltOnes) {
 
 TEST_F(ScriptTest, TarnTableAndGlobals) {
   game_.Write("version.txt", "1234\n");
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   App().appBuild = 0;
   Start(
       "function boot() end\n"
@@ -118,7 +117,7 @@ TEST_F(ScriptTest, TarnTableAndGlobals) {
 }
 
 TEST_F(ScriptTest, ErrorReportsHaveTheirExactForms) {
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   Start(
       "function boot() end\n"
       "function fails() error({}) end\n"
@@ -140,7 +139,7 @@ TEST_F(ScriptTest, ErrorReportsHaveTheirExactForms) {
 }
 
 TEST_F(ScriptTest, WithoutDebugThereIsNoTraceback) {
-  Cfg().dev_mode = true;
+  testing::DeveloperMode(true);
   Start("function boot() end\ndebug = nil\nfunction fails() error('bare', 0) end\n");
   lua_getglobal(ScriptState(), "fails");
   CallScript(0, 0, "Ctx", nullptr, 1);
@@ -190,7 +189,7 @@ TEST_F(ScriptTest, MusicStoppedNoticeIsDeliveredOnceWithTheLaterName) {
 // Table files nested as deep as the bound load whole; deeper ones stop at the
 // first line beyond it with the processing error, however deep they go.
 TEST_F(ScriptTest, TableFilesStopAtTheirNestingBound) {
-  Cfg().dev_mode = true;  // the fatal error returns and the load raises a script error
+  testing::DeveloperMode(true);  // the fatal error returns and the load raises a script error
   Start(
       "function boot() end\n"
       "function load(name)\n"

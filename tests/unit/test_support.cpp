@@ -77,6 +77,11 @@ void FreshLog() {
   ResetErrorView();
 }
 
+void DeveloperMode(bool on) {
+  Cfg().dev_mode = on;
+  SetDeveloperMode(on);
+}
+
 void EngineTest::SetUp() {
   HeadlessOptions options;
   options.profile = profile_.path();
@@ -84,6 +89,7 @@ void EngineTest::SetUp() {
   oldDir_ = hostfs::CurrentDir();
   ASSERT_EQ(0, chdir(game_.path().c_str()));
   Cfg() = Settings();
+  SetDeveloperMode(false);
   FreshLog();
   FileSystem::Instance().ResetForTests();
 }
@@ -92,13 +98,14 @@ void EngineTest::TearDown() {
   FileSystem::Instance().ResetForTests();
   FreshLog();
   Cfg() = Settings();
+  SetDeveloperMode(false);
   if (chdir(oldDir_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << oldDir_;
   Platform::Install(nullptr);
 }
 
 void DataFolderTest::SetUp() {
   EngineTest::SetUp();
-  Cfg().dev_mode = true;
+  DeveloperMode(true);
   game_.Write("data/readme.txt", "files for the tests");
   ASSERT_TRUE(FileSystem::Instance().Mount("data"));
   FileSystem::Instance().FinishSetup();

@@ -31,6 +31,9 @@ long PeakMemoryGrowthKiB(const std::function<void()>& work);
 // The console emptied and the error view left, as in a fresh process.
 void FreshLog();
 
+// Developer mode on or off, in the settings and for fatal errors alike.
+void DeveloperMode(bool on);
+
 // Installs a headless platform whose profile folder is a temporary folder, and
 // resets the file system, the console, the error view and the settings.
 class EngineTest : public ::testing::Test {

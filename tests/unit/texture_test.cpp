@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings.h"
 #include "app/window.h"
 #include "diag/error.h"
 #include "graphics/dds.h"
@@ -211,13 +210,13 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
       auto backend = std::make_unique<ExhaustedBackend>(lengthError);
       ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), kSide, kSide, false));
       testing::FreshLog();
-      Cfg().dev_mode = true;
+      testing::DeveloperMode(true);
       TextureHandle texture = 1;
       EXPECT_NO_THROW(texture = LoadTexture(path, 0, -1, true, nullptr, nullptr));
       EXPECT_EQ(0u, texture);
       EXPECT_NE(std::string::npos, Lines(2).find(std::string("Error loading file\n <") + path + ">\n"));
       EXPECT_EQ(0u, FileSystem::Instance().OpenStreamCount());
-      Cfg().dev_mode = false;
+      testing::DeveloperMode(false);
       EXPECT_THROW(LoadTexture(path, 0, -1, true, nullptr, nullptr), Exception);
       RenderDevice::Instance().ResetForTests();
     }

@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include "app/settings.h"
 #include "diag/error.h"
 #include "platform/hostfs.h"
 #include "resources/filesystem.h"
@@ -16,7 +15,7 @@ class WriteOpsTest : public testing::EngineTest {
   void SetUp() override {
     testing::EngineTest::SetUp();
     FileSystem::Instance().FinishSetup();
-    Cfg().dev_mode = true;
+    testing::DeveloperMode(true);
     folder_ = FileSystem::Instance().WriteFolder();
   }
   std::string folder_;
@@ -65,7 +64,7 @@ TEST_F(WriteOpsTest, FoldersRenamesAndPatterns) {
 }
 
 TEST_F(WriteOpsTest, SandboxStopsTheGameOutsideDeveloperMode) {
-  Cfg().dev_mode = false;
+  testing::DeveloperMode(false);
   EXPECT_THROW(OpenWrite("../x.txt", true, true, false), Exception);
   EXPECT_THROW(Rename("a", "../b"), Exception);
   EXPECT_THROW(DeleteFolder("a/../../b", false), Exception);
