@@ -9,6 +9,7 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/frame_timer.h"
+#include "app/log_sinks.h"
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/crash.h"
@@ -282,6 +283,7 @@ bool Application::Shutdown() {
 }
 
 int EngineMain(int argc, char** argv) {
+  InstallLogSinks();
   for (int i = 1; i < argc; ++i)
     if (strcasecmp(argv[i], "options") == 0) Cfg().optionsFlag = true;
   if (argc > 1 && std::string(argv[1]) == "version") {

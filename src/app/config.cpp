@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
+#include "app/log_sinks.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"

@@ -2,21 +2,28 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
-#include "app/console.h"
-#include "app/settings.h"
 #include "diag/error.h"
 #include "diag/text_format.h"
 #include "platform/platform.h"
-#include "resources/filesystem.h"
-#include "resources/utf.h"
 
 namespace tarn {
 
 namespace {
 
-constexpr const char* kLogFile = "log.txt";
 constexpr const char* kErrorSeparator = "ERROR ------------------------------------------------\n";
+
+struct SinkList {
+  std::vector<std::pair<int, LogSink>> sinks;
+  int lastId = 0;
+};
+
+SinkList& Sinks() {
+  static SinkList list;
+  return list;
+}
 
 void WriteLevel(int level, std::string text) {
   text = FinishLogText(std::move(text));
@@ -31,19 +38,27 @@ std::string FinishLogText(std::string text) {
   return text;
 }
 
+int AddLogSink(LogSink sink) {
+  SinkList& list = Sinks();
+  list.sinks.emplace_back(++list.lastId, std::move(sink));
+  return list.lastId;
+}
+
+void RemoveLogSink(int id) {
+  std::vector<std::pair<int, LogSink>>& sinks = Sinks().sinks;
+  for (auto it = sinks.begin(); it != sinks.end(); ++it) {
+    if (it->first != id) continue;
+    sinks.erase(it);
+    return;
+  }
+}
+
 void LogWrite(int level, const std::string& text) {
   // An error with something to show enters the error view.
   if (level == kLevelError && text.find_first_not_of('\n') != std::string::npos) EnterErrorView();
-  Console::Instance().AddText(text, level);
   if (Platform::Installed()) Platform::Get().DebugOutput(text);
   else fputs(text.c_str(), stderr);
-  if (!Cfg().create_log) return;
-  // Reopened for every message so that nothing is lost if the process dies.
-  FILE* file = FileSystem::Instance().OpenWriteFile(kLogFile, "at", false);
-  if (!file) return;
-  fwrite(text.data(), 1, text.size(), file);
-  fflush(file);
-  fclose(file);
+  for (const auto& entry : Sinks().sinks) entry.second(level, text);
 }
 
 void LogInfo(const char* format, ...) {
@@ -65,12 +80,6 @@ void LogError(const char* format, ...) {
   va_start(args, format);
   WriteLevel(kLevelError, FormatV(format, args));
   va_end(args);
-}
-
-void LogInfoWide(const std::u16string& text) { WriteLevel(kLevelInfo, Utf16ToUtf8(text)); }
-
-void ResetLog() {
-  if (Cfg().create_log) FileSystem::Instance().RemoveFile(kLogFile);
 }
 
 }  // namespace tarn

@@ -1,7 +1,8 @@
-// The engine's log: every message goes to the developer console, the debugger
-// output and, with create_log, to log.txt in the write folder.
+// The engine's log: every message goes to the debugger output and to the sinks
+// the application registers at start-up (the developer console, log.txt).
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tarn {
@@ -19,13 +20,15 @@ enum LogLevel {
 void LogInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void LogInfoWide(const std::u16string& text);
 
-// Writes finished text to the three sinks.
+// Writes finished text to the debugger output, then to each sink.
 void LogWrite(int level, const std::string& text);
 
-// With create_log on, deletes log.txt from the write folder.
-void ResetLog();
+// A receiver of every finished text with its level.
+using LogSink = std::function<void(int level, const std::string& text)>;
+// Sinks receive the texts in the order they were added. The id removes it.
+int AddLogSink(LogSink sink);
+void RemoveLogSink(int id);
 
 // The text a formatted message gets: a line feed appended unless it is empty
 // or already ends with one.

@@ -1,4 +1,5 @@
 #include "app/console.h"
+#include "app/log_sinks.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"
@@ -42,6 +43,25 @@ TEST_F(LogTest, OneSeparatorBeforeTheFirstError) {
                {2, "first error"},
                {2, "second error with 100% and a%sfile"}}),
             Lines());
+}
+
+TEST_F(LogTest, SinksReceiveEveryTextInTheOrderTheyWereAdded) {
+  std::vector<std::string> seen;
+  auto recorder = [&seen](const char* name) {
+    return [&seen, name](int level, const std::string& text) { seen.push_back(name + std::to_string(level) + text); };
+  };
+  int first = AddLogSink(recorder("a"));
+  int second = AddLogSink(recorder("b"));
+  LogInfo("one");
+  LogError("two");
+  RemoveLogSink(first);
+  LogWarning("three");
+  RemoveLogSink(second);
+  LogInfo("four");
+  const std::string separator = "2ERROR ------------------------------------------------\n";
+  EXPECT_EQ((std::vector<std::string>{"a3one\n", "b3one\n", "a" + separator, "b" + separator, "a2two\n", "b2two\n",
+                                      "b1three\n"}),
+            seen);
 }
 
 TEST_F(LogTest, OnlyErrorLinesWithTextEnterTheErrorView) {

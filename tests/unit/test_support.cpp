@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/console.h"
+#include "app/log_sinks.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "platform/headless/headless_platform.h"
@@ -83,6 +84,7 @@ void DeveloperMode(bool on) {
 }
 
 void EngineTest::SetUp() {
+  InstallLogSinks();
   HeadlessOptions options;
   options.profile = profile_.path();
   Platform::Install(std::make_unique<HeadlessPlatform>(options, stderr));

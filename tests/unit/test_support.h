@@ -34,8 +34,8 @@ void FreshLog();
 // Developer mode on or off, in the settings and for fatal errors alike.
 void DeveloperMode(bool on);
 
-// Installs a headless platform whose profile folder is a temporary folder, and
-// resets the file system, the console, the error view and the settings.
+// Installs the log's sinks and a headless platform whose profile folder is a
+// temporary folder, and resets the file system, the console, the error view and the settings.
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
