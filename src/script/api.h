@@ -69,7 +69,7 @@ int file_load_strings(lua_State* L);
 int app_active(lua_State* L);
 int sys_exit(lua_State* L);
 
-// Messages (diag/log_api.cpp).
+// Messages (app/log_api.cpp).
 int log(lua_State* L);
 int print(lua_State* L);
 int msg(lua_State* L);
