@@ -2,27 +2,12 @@
 // folders and the checks that run before the game starts.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "diag/requirements.h"
+
 namespace tarn {
-
-struct RequirementLevel {
-  int osMajor = 0;
-  int osMinor = 0;
-  std::string osName;  // at most 99 characters
-  int dxMajor = 0;
-  int dxMinor = 0;
-  char dxLetter = 0;
-  uint64_t systemMemory = 0;  // bytes; 0: no requirement
-  uint64_t videoMemory = 0;
-};
-
-struct Requirements {
-  RequirementLevel warning;
-  RequirementLevel error;
-};
 
 struct ConfigStage {
   int priorityClass = 32;

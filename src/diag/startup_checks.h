@@ -3,7 +3,7 @@
 // requirements. Until each is built, its entry point logs what it skipped.
 #pragma once
 
-#include "app/config.h"
+#include "diag/requirements.h"
 
 namespace tarn {
 

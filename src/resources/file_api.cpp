@@ -1,7 +1,6 @@
 // The script's file functions.
 #include <cstring>
 
-#include "app/console.h"
 #include "diag/log.h"
 #include "resources/filesystem.h"
 #include "resources/strings.h"
