@@ -10,7 +10,7 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/error.h"
-#include "graphics/dds.h"
+#include "graphics/image/dds.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 #include "graphics/sprite_file.h"
