@@ -12,7 +12,7 @@
 
 #include "app/app.h"
 #include "app/console.h"
-#include "graphics/png_file.h"
+#include "graphics/image/png_file.h"
 #include "script/input.h"
 #include "platform/headless/headless_platform.h"
 

@@ -48,13 +48,26 @@ void ApplyRequirement(ParconCursor& cursor, RequirementLevel& level) {
   }
 }
 
+// publisher_dir, app_dir and app_name name folders of the write folder's path:
+// a value that is not one plain folder name is refused, the name kept.
+void ApplyFolderName(const char* key, const std::string& name, ConfigStage& stage) {
+  FileSystem& fs = FileSystem::Instance();
+  bool taken = Is(key, "publisher_dir") ? fs.SetPublisherFolder(name)
+               : Is(key, "app_dir")     ? fs.SetAppFolder(name)
+                                        : fs.SetAppName(name);
+  if (taken) return;
+  std::string kept = Is(key, "publisher_dir") ? fs.PublisherFolder() : Is(key, "app_dir") ? fs.AppFolder() : fs.AppName();
+  stage.refused.push_back("config.txt: " + std::string(key) + " \"" + name +
+                          "\" is not one plain folder name (no path separator, \".\" or \"..\"); \"" + kept +
+                          "\" stays");
+}
+
 // One top-level entry of config.txt.
 void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::string>& dataSources) {
   const char* key = cursor.Name();
   if (!key) return;
   Application& app = App();
   Settings& cfg = Cfg();
-  FileSystem& fs = FileSystem::Instance();
   auto flag = [&]() { return cursor.NextInt(true, 0) != 0; };
   auto text = [&]() { return cursor.NextString(true, ""); };
 
@@ -80,9 +93,7 @@ void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::strin
   else if (Is(key, "vsync")) app.vsync = flag();
   else if (Is(key, "fps_limit")) app.fpsLimit = cursor.NextInt(true, 0);
   else if (Is(key, "perspective")) app.perspective = flag();
-  else if (Is(key, "publisher_dir")) fs.SetPublisherFolder(text());
-  else if (Is(key, "app_dir")) fs.SetAppFolder(text());
-  else if (Is(key, "app_name")) fs.SetAppName(text());
+  else if (Is(key, "publisher_dir") || Is(key, "app_dir") || Is(key, "app_name")) ApplyFolderName(key, text(), stage);
   else if (Is(key, "local_save_dir") || Is(key, "portable")) {
     if (flag()) stage.saveLocally = true;
   } else if (Is(key, "icon_file")) app.iconFile = Limit(text(), 127);
@@ -169,6 +180,7 @@ bool LoadConfiguration(const std::string& path, std::vector<std::string>& dataSo
     return false;
   }
   ResetLog();
+  for (const std::string& text : stage.refused) LogWarning("%s", text.c_str());
   LogInfo("Config loaded\n");
   LogInfo("Tarn engine version: %s (%s)", kEngineVersion, kEngineBuildDate);
   LogInfo("Platform: %s", kPlatformName);

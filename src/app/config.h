@@ -14,6 +14,7 @@ struct ConfigStage {
   bool systemChecks = false;  // dxdiag
   bool saveLocally = false;   // local_save_dir or portable
   Requirements requirements;
+  std::vector<std::string> refused;  // warnings logged once the log is reset
 };
 
 // The values of config.txt applied to the application and the settings.

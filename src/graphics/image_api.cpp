@@ -4,7 +4,7 @@
 #include <string>
 
 #include "graphics/bitmap_handles.h"
-#include "graphics/image.h"
+#include "graphics/image_files.h"
 #include "script/api.h"
 #include "script/args.h"
 

@@ -8,7 +8,9 @@
 
 #include "diag/error.h"
 #include "diag/log.h"
-#include "graphics/image.h"
+#include "graphics/image/reader.h"
+#include "graphics/image/writer.h"
+#include "graphics/image_files.h"
 #include "graphics/load_guard.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
@@ -17,20 +19,17 @@ namespace tarn::gfx {
 
 namespace {
 
-using Reader = int (*)(InputStream*, Image&, bool, int, int*, int*);
-
 struct FormatEntry {
   int bit;
   const char* extension;
-  Reader reader;
 };
 
 // The loader's order when a path has no extension; DDS is never guessed.
 constexpr FormatEntry kGuessOrder[] = {
-    {kFormatPng, "png", ReadPNG},
-    {kFormatTga, "tga", ReadTGA},
-    {kFormatBmp, "bmp", ReadBMP},
-    {kFormatJpg, "jpg", ReadJPEG},
+    {kFormatPng, "png"},
+    {kFormatTga, "tga"},
+    {kFormatBmp, "bmp"},
+    {kFormatJpg, "jpg"},
 };
 
 constexpr int kAllFormats = kFormatDds | kFormatPng | kFormatJpg | kFormatTga | kFormatBmp;
@@ -58,9 +57,9 @@ int FormatOfExtension(const std::string& extension) {
   return 0;
 }
 
-Reader ReaderOf(int bit) {
+ImageReadFunction ReaderOf(int bit) {
   for (const FormatEntry& entry : kGuessOrder)
-    if (entry.bit == bit) return entry.reader;
+    if (entry.bit == bit) return FindImageReader(entry.extension)->read;
   return nullptr;
 }
 
@@ -101,7 +100,7 @@ Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int 
     image = created.get();
   }
   int result = 0;
-  if (Reader reader = ReaderOf(format)) {
+  if (ImageReadFunction reader = ReaderOf(format)) {
     try {
       result = FailOnAllocationError(
           [&] { return reader(stream, *image, powerOfTwo, headerKind, outWidth, outHeight); }, -1);

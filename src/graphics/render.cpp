@@ -8,7 +8,7 @@
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/log.h"
-#include "graphics/image.h"
+#include "graphics/image/image.h"
 #include "graphics/quad_limits.h"
 #include "graphics/render_target.h"
 

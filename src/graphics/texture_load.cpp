@@ -6,8 +6,9 @@
 
 #include "app/settings.h"
 #include "diag/error.h"
-#include "graphics/dds.h"
-#include "graphics/image.h"
+#include "graphics/image/dds.h"
+#include "graphics/image/image.h"
+#include "graphics/image/reader.h"
 #include "graphics/load_guard.h"
 #include "graphics/render.h"
 #include "graphics/texture.h"

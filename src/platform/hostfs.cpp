@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace tarn::hostfs {
 
@@ -141,6 +142,49 @@ std::vector<Entry> Enumerate(const std::string& pattern) {
 
 bool MakeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
+int MakeDirsBelow(const std::string& base, const std::string& relative) {
+  int dir = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int result = 0;
+  size_t pos = 0;
+  while (dir >= 0 && pos < relative.size()) {
+    size_t slash = relative.find('/', pos);
+    if (slash == std::string::npos) slash = relative.size();
+    std::string level = relative.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (level.empty()) continue;
+    result = mkdirat(dir, level.c_str(), 0755) == 0 ? 1 : 0;
+    int next = openat(dir, level.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(dir);
+    dir = next;
+  }
+  if (dir < 0) return -1;
+  close(dir);
+  return result;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool IsRealDir(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FILE* OpenNoFollow(const std::string& path, const char* mode) {
+  bool plus = std::strchr(mode, '+') != nullptr;
+  int flags = O_CLOEXEC | O_NOFOLLOW | (plus ? O_RDWR : 0);
+  if (mode[0] == 'w') flags |= O_CREAT | O_TRUNC | (plus ? 0 : O_WRONLY);
+  else if (mode[0] == 'a') flags |= O_CREAT | O_APPEND | (plus ? 0 : O_WRONLY);
+  else if (mode[0] != 'r') return nullptr;
+  int fd = open(path.c_str(), flags, 0644);
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, mode);
+  if (!file) close(fd);
+  return file;
+}
+
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool RemoveDir(const std::string& path) { return rmdir(path.c_str()) == 0; }
@@ -157,7 +201,8 @@ bool Rename(const std::string& from, const std::string& to) {
 
 bool MakeWritable(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
+  // chmod follows links: a link's target is never touched.
+  if (lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) return false;
   return chmod(path.c_str(), st.st_mode | S_IWUSR) == 0;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ std::vector<Entry> Enumerate(const std::string& pattern);
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 bool MakeDir(const std::string& path);   // false when it exists or fails
+// Makes the folders of 'relative' (components separated by '/', no "." or
+// "..") one level at a time below the existing folder 'base', never following a
+// symbolic link: each level is opened as a folder without following links
+// before the next is made in it. -1 when a level is a link, not a folder, or
+// cannot be made; otherwise 1 when the last level was new, 0 when it existed.
+int MakeDirsBelow(const std::string& base, const std::string& relative);
+// lstat facts: the path itself is a symbolic link / a folder (not a link to one).
+bool IsLink(const std::string& path);
+bool IsRealDir(const std::string& path);
+// fopen without following a symbolic link as the last component: a link there
+// fails the open (and so does a dangling one, whose target is never created).
+FILE* OpenNoFollow(const std::string& path, const char* mode);
 bool RemoveFile(const std::string& path);
 bool RemoveDir(const std::string& path);  // only an empty folder
 bool Rename(const std::string& from, const std::string& to);  // fails when 'to' exists

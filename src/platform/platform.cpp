@@ -43,7 +43,7 @@ void Platform::DebugOutput(const std::string& text) {
 }
 
 bool Platform::AcquireInstanceLock(const std::string& lockFile) {
-  int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return true;  // no lock file possible: do not refuse to start
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);

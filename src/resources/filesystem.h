@@ -89,16 +89,30 @@ class FileSystem {
   size_t OpenStreamCount() const { return openStreams_.size(); }
 
   // Write folder.
-  void SetPublisherFolder(const std::string& name);
-  void SetAppFolder(const std::string& name);
-  void SetAppName(const std::string& name);
+  // The names become folders of the write folder's path, so each must be one
+  // plain folder name (IsPlainFolderName); the app folder may also be empty
+  // (the app name takes its place). False, the name unchanged, otherwise.
+  bool SetPublisherFolder(const std::string& name);
+  bool SetAppFolder(const std::string& name);
+  bool SetAppName(const std::string& name);
+  const std::string& PublisherFolder() const { return publisherFolder_; }
+  const std::string& AppFolder() const { return appFolder_; }
   const std::string& AppName() const { return appName_; }
+  // Not empty, no '/', '\\' or control character, not "." or "..".
+  static bool IsPlainFolderName(const std::string& name);
   void SetWriteFolder(const std::string& path);
   void FinishSetup();
   const std::string& WriteFolder() const { return writeFolder_; }
   const std::string& UserDataFolder() const { return userDataFolder_; }
   std::string Resolve(const std::string& name, bool useUserDataFolder = false) const;
+  // Textual test: the path, "." and ".." collapsed, begins with the write
+  // folder, letter case included (this host's names are case-sensitive).
   bool InWriteFolder(const std::string& path) const;
+  // The one guard of every write: the collapsed path when it is in the write
+  // folder and no part of it below the folder is a symbolic link; empty
+  // otherwise (nothing is reported here). With 'linkAsLast' the last part may
+  // be a link: one that is removed or renamed, never followed.
+  std::string GuardWritePath(const std::string& path, bool linkAsLast = false) const;
   bool CreateFolders(const std::string& path);
   bool CreateFoldersGuarded(const std::string& path);
   FILE* OpenWriteFile(const std::string& name, const char* mode, bool check);

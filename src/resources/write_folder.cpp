@@ -37,19 +37,33 @@ FileSystem::FileSystem()
   ComputeUserDataFolder();
 }
 
-void FileSystem::SetPublisherFolder(const std::string& name) {
+bool FileSystem::IsPlainFolderName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) return false;
+  }
+  return true;
+}
+
+bool FileSystem::SetPublisherFolder(const std::string& name) {
+  if (!IsPlainFolderName(Cut(name))) return false;
   publisherFolder_ = Cut(name);
   namesChanged_ = true;
+  return true;
 }
 
-void FileSystem::SetAppFolder(const std::string& name) {
+bool FileSystem::SetAppFolder(const std::string& name) {
+  if (!name.empty() && !IsPlainFolderName(Cut(name))) return false;
   appFolder_ = Cut(name);
   namesChanged_ = true;
+  return true;
 }
 
-void FileSystem::SetAppName(const std::string& name) {
+bool FileSystem::SetAppName(const std::string& name) {
+  if (!IsPlainFolderName(Cut(name))) return false;
   appName_ = Cut(name);
   if (appFolder_.empty()) namesChanged_ = true;
+  return true;
 }
 
 void FileSystem::ComputeUserDataFolder() {
@@ -97,14 +111,21 @@ std::string FileSystem::Resolve(const std::string& name, bool useUserDataFolder)
 bool FileSystem::InWriteFolder(const std::string& path) const {
   // ".." components are collapsed first so that they cannot climb out.
   std::string collapsed = hostfs::CollapseDots(Slashes(path));
-  size_t n = writeFolder_.size();
-  if (collapsed.size() < n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(collapsed[i])) !=
-        std::tolower(static_cast<unsigned char>(writeFolder_[i])))
-      return false;
+  return collapsed.compare(0, writeFolder_.size(), writeFolder_) == 0;
+}
+
+std::string FileSystem::GuardWritePath(const std::string& path, bool linkAsLast) const {
+  if (!InWriteFolder(path)) return std::string();
+  std::string collapsed = hostfs::CollapseDots(Slashes(path));
+  // No level below the folder may be a link: one planted inside could lead
+  // anywhere.
+  for (size_t slash = collapsed.find('/', writeFolder_.size()); slash != std::string::npos;
+       slash = collapsed.find('/', slash + 1)) {
+    if (hostfs::IsLink(collapsed.substr(0, slash))) return std::string();
   }
-  return true;
+  std::string whole = collapsed;
+  while (whole.size() > 1 && whole.back() == '/') whole.pop_back();
+  return !linkAsLast && hostfs::IsLink(whole) ? std::string() : collapsed;
 }
 
 bool FileSystem::CreateFolders(const std::string& path) {
@@ -117,11 +138,18 @@ bool FileSystem::CreateFolders(const std::string& path) {
 }
 
 bool FileSystem::CreateFoldersGuarded(const std::string& path) {
-  if (!InWriteFolder(path)) {
+  std::string guarded = GuardWritePath(path);
+  if (guarded.empty()) {
     SandboxCreateFolder(path);
     return false;
   }
-  return CreateFolders(path);
+  // The folders are made on the collapsed path, one level at a time below the
+  // write folder, so that neither letter case nor a link can lead elsewhere.
+  std::string base = writeFolder_.size() > 1 ? writeFolder_.substr(0, writeFolder_.size() - 1) : writeFolder_;
+  bool madeBase = CreateFolders(writeFolder_);  // the engine's own folder, made as at set-up
+  std::string below = guarded.substr(writeFolder_.size());
+  if (below.empty()) return madeBase;
+  return hostfs::MakeDirsBelow(base, below) == 1;
 }
 
 bool FileSystem::CreateParentFolders(const std::string& path) {
@@ -133,30 +161,33 @@ bool FileSystem::CreateParentFolders(const std::string& path) {
 FILE* FileSystem::OpenWriteFile(const std::string& name, const char* mode, bool check) {
   std::string path = Resolve(name);
   if (check && std::strchr(mode, 'w')) {
-    if (!InWriteFolder(path) || !StaysInWriteFolder(hostfs::CollapseDots(path))) {
+    std::string guarded = GuardWritePath(path);
+    if (guarded.empty()) {
       SandboxWriteFile(path);
       return nullptr;
     }
-    path = hostfs::CollapseDots(path);
+    path = guarded;
     CreateParentFolders(path);
   }
   std::string hostMode;
   for (const char* c = mode; *c; ++c)
     if (*c != 't') hostMode += *c;  // text mode writes plain line feeds here
-  return fopen(path.c_str(), hostMode.c_str());
+  // The engine's own files (log, history, screenshots) are never opened
+  // through a link, not even for appending or reading.
+  return hostfs::OpenNoFollow(path, hostMode.c_str());
 }
 
 bool FileSystem::RemoveFile(const std::string& name) {
   std::string path = Resolve(name);
   hostfs::Entry entry;
-  if (!hostfs::Stat(path, entry)) return false;
-  if (!InWriteFolder(path)) {
+  if (!hostfs::Stat(path, entry) && !hostfs::IsLink(path)) return false;
+  std::string guarded = GuardWritePath(path, true);
+  if (guarded.empty()) {
     SandboxDeleteFile(path);
     return false;
   }
-  path = hostfs::CollapseDots(path);
-  hostfs::MakeWritable(path);
-  return hostfs::RemoveFile(path);
+  hostfs::MakeWritable(guarded);
+  return hostfs::RemoveFile(guarded);
 }
 
 }  // namespace tarn

@@ -1,9 +1,5 @@
 #include "resources/write_ops.h"
 
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-
 #include <fstream>
 #include <map>
 #include <memory>
@@ -31,62 +27,28 @@ EnvelopeWriter& Writer() {
   return writer;
 }
 
-std::string RealPath(const std::string& path) {
-  char buffer[PATH_MAX];
-  return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
-}
-
-bool IsLink(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-bool IsRealDir(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The path resolved and collapsed, with the sandbox test; empty when refused.
-std::string Checked(const std::string& name, void (*report)(const std::string&)) {
+// The path resolved and passed through the write guard; empty, after the
+// sandbox message, when refused.
+std::string Checked(const std::string& name, void (*report)(const std::string&), bool linkAsLast) {
   FileSystem& fs = FileSystem::Instance();
   std::string path = fs.Resolve(name);
-  std::string collapsed = hostfs::CollapseDots(path);
-  if (!fs.InWriteFolder(path) || !StaysInWriteFolder(collapsed)) {
-    report(path);
-    return std::string();
-  }
-  return collapsed;
+  std::string guarded = fs.GuardWritePath(path, linkAsLast);
+  if (guarded.empty()) report(path);
+  return guarded;
 }
+
+using hostfs::IsLink;
+using hostfs::IsRealDir;
 
 }  // namespace
 
 void SetEnvelopeWriter(EnvelopeWriter writer) { Writer() = writer; }
 
-bool StaysInWriteFolder(const std::string& path) {
-  std::string folder = RealPath(FileSystem::Instance().WriteFolder());
-  // A write folder that does not exist yet holds no links to follow.
-  if (folder.empty()) return true;
-  // The deepest part of the path that exists must lie inside the folder.
-  std::string probe = path;
-  while (!probe.empty() && probe != "/") {
-    struct stat st;
-    if (lstat(probe.c_str(), &st) == 0) break;
-    size_t slash = probe.find_last_of('/');
-    probe = slash == std::string::npos || slash == 0 ? "/" : probe.substr(0, slash);
-  }
-  std::string real = RealPath(probe);
-  return real == folder || real.compare(0, folder.size() + 1, folder + "/") == 0;
-}
-
 std::ostream* OpenWrite(const std::string& name, bool binary, bool overwrite, bool compress) {
-  std::string path = Checked(name, SandboxWriteFile);
+  std::string path = Checked(name, SandboxWriteFile, false);
   if (path.empty()) return nullptr;
   size_t slash = path.find_last_of('/');
   if (slash != std::string::npos) FileSystem::Instance().CreateFoldersGuarded(path.substr(0, slash + 1));
-  if (IsLink(path)) {
-    SandboxWriteFile(path);  // a link is never written through
-    return nullptr;
-  }
   std::ios::openmode mode = std::ios::out | (binary ? std::ios::binary : std::ios::openmode());
   mode |= overwrite ? std::ios::trunc : std::ios::app;
   auto stream = std::make_unique<std::ofstream>(path, mode);
@@ -108,7 +70,7 @@ void CloseWrite(std::ostream* stream) {
 void CloseAllWriteStreams() { Streams().clear(); }
 
 int RemoveMatching(const std::string& name) {
-  std::string path = Checked(name, SandboxDeleteFile);
+  std::string path = Checked(name, SandboxDeleteFile, true);
   if (path.empty()) return 0;
   size_t slash = path.find_last_of('/');
   std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -139,13 +101,13 @@ bool ClearFolderAt(const std::string& path) {
 }  // namespace
 
 bool ClearFolder(const std::string& name) {
-  std::string path = Checked(name, SandboxDeleteFile);
+  std::string path = Checked(name, SandboxDeleteFile, true);
   if (path.empty() || IsLink(path)) return false;
   return ClearFolderAt(path);
 }
 
 bool DeleteFolder(const std::string& name, bool recursive) {
-  std::string path = Checked(name, SandboxRemoveFolder);
+  std::string path = Checked(name, SandboxRemoveFolder, true);
   if (path.empty()) return false;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (IsLink(path)) return false;
@@ -154,9 +116,9 @@ bool DeleteFolder(const std::string& name, bool recursive) {
 }
 
 bool Rename(const std::string& oldName, const std::string& newName) {
-  std::string from = Checked(oldName, SandboxRename);
+  std::string from = Checked(oldName, SandboxRename, true);
   if (from.empty()) return false;
-  std::string to = Checked(newName, SandboxRename);
+  std::string to = Checked(newName, SandboxRename, false);
   if (to.empty()) return false;
   return hostfs::Rename(from, to);
 }

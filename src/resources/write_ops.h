@@ -1,7 +1,6 @@
-// Writing, deleting and renaming inside the write folder. Every path is tested
-// against the write folder (after ".." is collapsed) and refused with the
-// sandbox message when it lies outside; a symbolic link is never followed out
-// of the folder.
+// Writing, deleting and renaming inside the write folder. Every path passes
+// FileSystem::GuardWritePath and is refused with the sandbox message when it
+// lies outside the folder or leads through a symbolic link.
 #pragma once
 
 #include <ostream>
@@ -20,10 +19,6 @@ bool DeleteFolder(const std::string& name, bool recursive);
 bool Rename(const std::string& oldName, const std::string& newName);
 // Closes every stream still open, without compressing (process exit).
 void CloseAllWriteStreams();
-
-// True when writing to 'path' stays inside the write folder on disk: no
-// symbolic link on the way leads out of it.
-bool StaysInWriteFolder(const std::string& path);
 
 // Wraps a finished file into the compressed envelope; set by the archive code.
 using EnvelopeWriter = bool (*)(const std::string& path);

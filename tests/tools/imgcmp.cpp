@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "graphics/png_file.h"
+#include "graphics/image/png_file.h"
 
 int main(int argc, char** argv) {
   if (argc < 3 || argc == 5) {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "graphics/png_file.h"
+#include "graphics/image/png_file.h"
 
 // A 24-bit top-down TGA: an image without an alpha channel.
 bool WriteOpaqueTga(const std::string& path, const tarn::gfx::PixelImage& image) {

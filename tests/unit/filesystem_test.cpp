@@ -164,7 +164,7 @@ TEST_F(FileSystemTest, InWriteFolderIsTextualAfterCollapsingDots) {
   EXPECT_FALSE(fs.InWriteFolder(w.substr(0, w.size() - 1)));
   std::string upper = w;
   for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  EXPECT_TRUE(fs.InWriteFolder(upper + "x"));
+  EXPECT_FALSE(fs.InWriteFolder(upper + "x")) << "this host's names are case-sensitive: another folder";
   EXPECT_FALSE(fs.InWriteFolder(fs.Resolve("../x")));
   EXPECT_FALSE(fs.InWriteFolder(fs.Resolve("a/../../x")));
   EXPECT_TRUE(fs.InWriteFolder(fs.Resolve("a/../x")));

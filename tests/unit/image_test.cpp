@@ -14,7 +14,10 @@
 
 #include "diag/error.h"
 #include "graphics/bitmap_handles.h"
-#include "graphics/image.h"
+#include "graphics/image/image.h"
+#include "graphics/image/reader.h"
+#include "graphics/image/writer.h"
+#include "graphics/image_files.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
 #include "script/api.h"

@@ -5,7 +5,7 @@
 
 #include "app/app.h"
 #include "app/window.h"
-#include "graphics/png_file.h"
+#include "graphics/image/png_file.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "graphics/backend.h"
-#include "graphics/dds.h"
-#include "graphics/dxt_encode.h"
+#include "graphics/image/dxt.h"
 #include "graphics/software/texture_storage.h"
 
 namespace tarn::gfx {

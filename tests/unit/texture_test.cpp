@@ -8,7 +8,7 @@
 #include "app/app.h"
 #include "app/window.h"
 #include "diag/error.h"
-#include "graphics/dds.h"
+#include "graphics/image/dds.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 #include "graphics/sprite_file.h"

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "graphics/dds.h"
-#include "graphics/dxt_encode.h"
+#include "graphics/image/dxt.h"
 
 namespace tarn::gfx {
 

@@ -1,9 +1,11 @@
-#include "graphics/image.h"
+#include "graphics/image/image.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
+
+#include "graphics/image/bytes.h"
 
 namespace tarn::gfx {
 
@@ -15,18 +17,6 @@ int NextPowerOfTwo(int value) {
   int result = 1;
   while (result < value) result <<= 1;
   return result;
-}
-
-void Put16(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-  at[2] = static_cast<uint8_t>(value >> 16);
-  at[3] = static_cast<uint8_t>(value >> 24);
 }
 
 int HeaderSizeOf(int kind) {

@@ -18,10 +18,6 @@ struct DdsImage {
   std::vector<uint8_t> bgra;  // rows top-down
 };
 
-// One 4x4 block of a DXT1, DXT3 or DXT5 texture ('kind' is the FourCC
-// text) to 16 pixels 0xAARRGGBB, row by row.
-void DecodeDxtBlock(const uint8_t* block, const char* kind, uint32_t out[16]);
-
 // False for anything that is not a complete DDS file of a supported kind.
 // The sizes in the header are checked against the bytes present and against
 // the largest image side before any pixel memory is taken; a refused file

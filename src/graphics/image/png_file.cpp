@@ -1,4 +1,4 @@
-#include "graphics/png_file.h"
+#include "graphics/image/png_file.h"
 
 #include <png.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "graphics/image.h"
+#include "graphics/image/image.h"
 
 namespace tarn::gfx {
 

@@ -5,10 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
-
-#include "resources/filesystem.h"
 
 namespace tarn::gfx {
 
@@ -90,38 +87,5 @@ bool CopyRect(const uint8_t* source, int sourceWidth, int sourceHeight, int sour
 // Scales a pixel area to another size with an area filter (strides in pixels).
 void Resample(const uint8_t* source, int sourceWidth, int sourceHeight, int sourceStride, uint8_t* dest,
               int destWidth, int destHeight, int destStride);
-
-// Readers: 0 on success, -1 on any failure (the image may be left allocated;
-// the caller frees it). outWidth and outHeight receive the size stored in the
-// file, before any padding.
-int ReadPNG(InputStream* stream, Image& image, bool powerOfTwo, int headerKind, int* outWidth, int* outHeight);
-int ReadJPEG(InputStream* stream, Image& image, bool powerOfTwo, int headerKind, int* outWidth, int* outHeight);
-int ReadTGA(InputStream* stream, Image& image, bool powerOfTwo, int headerKind, int* outWidth, int* outHeight);
-int ReadBMP(InputStream* stream, Image& image, bool powerOfTwo, int headerKind, int* outWidth, int* outHeight);
-
-// Writers. TGA and BMP images are written with WriteTGA / WriteBMP from an
-// image of header kind 1 or 2; WriteBMP flips the image's rows first (and back
-// afterwards) so the file stores them bottom-up as its header says.
-bool WritePNG(const Image& image, FILE* file);
-bool WriteTGA(const Image& image, FILE* file);
-bool WriteBMP(Image& image, FILE* file);
-
-// Loads an image file of one of the allowed formats (bits of FormatBit). A
-// path without an extension tries ".png", ".tga", ".bmp", ".jpg" in that
-// order. With alphaCompanion, an image without alpha takes the green channel
-// of "<path without extension>_alpha.png" as its alpha. Returns the given
-// image, or a new one the caller owns, or null after a fatal error.
-Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int headerKind, int* outWidth,
-                     int* outHeight, bool alphaCompanion, Image* image = nullptr);
-
-// Saves a region of an image file (null rect: the whole image) as PNG, TGA or
-// BMP in the write folder. Failures are warnings; the result says whether the
-// file was written.
-bool SaveRegion(const std::string& source, const std::string& destination, const ImageRect* rect);
-
-// Shrinks rect to the smallest rectangle holding every solid pixel of the
-// image file inside it. False when the file cannot be loaded or the rectangle
-// does not fit the image.
-bool FindSmallestRegion(const std::string& source, ImageRect& rect, bool testAlpha, bool testColour);
 
 }  // namespace tarn::gfx

@@ -1,12 +1,64 @@
-#include "graphics/dxt_encode.h"
+#include "graphics/image/dxt.h"
 
 #include <algorithm>
 
-#include "graphics/dds.h"
+#include "graphics/image/bytes.h"
 
 namespace tarn::gfx {
 
 namespace {
+
+void Rgb565(uint16_t c, int& r, int& g, int& b) {
+  r = (c >> 11) & 31;
+  g = (c >> 5) & 63;
+  b = c & 31;
+  r = r << 3 | r >> 2;
+  g = g << 2 | g >> 4;
+  b = b << 3 | b >> 2;
+}
+
+// The four colours of a block's colour part; 'fourAlways' forces four-colour mode.
+void BlockColours(const uint8_t* block, bool fourAlways, uint32_t colours[4]) {
+  uint16_t c0 = static_cast<uint16_t>(block[0] | block[1] << 8), c1 = static_cast<uint16_t>(block[2] | block[3] << 8);
+  int r[4], g[4], b[4];
+  Rgb565(c0, r[0], g[0], b[0]);
+  Rgb565(c1, r[1], g[1], b[1]);
+  bool four = fourAlways || c0 > c1;
+  for (int i = 0; i < 2; ++i) colours[i] = 0xFF000000u | r[i] << 16 | g[i] << 8 | b[i];
+  if (four) {
+    colours[2] = 0xFF000000u | (2 * r[0] + r[1]) / 3 << 16 | (2 * g[0] + g[1]) / 3 << 8 | (2 * b[0] + b[1]) / 3;
+    colours[3] = 0xFF000000u | (r[0] + 2 * r[1]) / 3 << 16 | (g[0] + 2 * g[1]) / 3 << 8 | (b[0] + 2 * b[1]) / 3;
+  } else {
+    colours[2] = 0xFF000000u | (r[0] + r[1]) / 2 << 16 | (g[0] + g[1]) / 2 << 8 | (b[0] + b[1]) / 2;
+    colours[3] = 0;  // transparent black
+  }
+}
+
+void DecodeBlock(const uint8_t* block, uint32_t kind, uint32_t out[16]) {
+  const uint8_t* colourPart = kind == FourCC("DXT1") ? block : block + 8;
+  uint32_t colours[4];
+  BlockColours(colourPart, kind != FourCC("DXT1"), colours);
+  uint32_t indices = Get32(colourPart + 4);
+  for (int i = 0; i < 16; ++i) out[i] = colours[(indices >> (2 * i)) & 3];
+  if (kind == FourCC("DXT3")) {
+    for (int i = 0; i < 16; ++i) {
+      uint32_t a = (block[i / 2] >> (4 * (i % 2))) & 15;
+      out[i] = (out[i] & 0x00FFFFFFu) | (a * 17) << 24;
+    }
+  } else if (kind == FourCC("DXT5")) {
+    uint32_t a[8] = {block[0], block[1]};
+    if (a[0] > a[1]) {
+      for (int i = 1; i < 7; ++i) a[i + 1] = ((7 - i) * a[0] + i * a[1]) / 7;
+    } else {
+      for (int i = 1; i < 5; ++i) a[i + 1] = ((5 - i) * a[0] + i * a[1]) / 5;
+      a[6] = 0;
+      a[7] = 255;
+    }
+    uint64_t bits = 0;
+    for (int i = 0; i < 6; ++i) bits |= static_cast<uint64_t>(block[2 + i]) << (8 * i);
+    for (int i = 0; i < 16; ++i) out[i] = (out[i] & 0x00FFFFFFu) | a[(bits >> (3 * i)) & 7] << 24;
+  }
+}
 
 int Channel(uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
 
@@ -89,6 +141,8 @@ void EncodeAlpha(const uint32_t pixels[16], uint8_t* out) {
 }
 
 }  // namespace
+
+void DecodeDxtBlock(const uint8_t* block, const char* kind, uint32_t out[16]) { DecodeBlock(block, FourCC(kind), out); }
 
 void EncodeDxt1Block(const uint32_t pixels[16], uint8_t block[8]) { EncodeColours(pixels, block); }
 
