@@ -70,7 +70,8 @@ class Console {
     listener_ = std::move(listener);
   }
 
-  // Back to the state of a fresh process (tests).
+  // The console as in a fresh process (tests); the error view is left by
+  // ResetErrorView.
   void Reset();
 
  private:

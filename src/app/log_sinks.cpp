@@ -27,12 +27,11 @@ void WriteLogFile(const std::string& text) {
 }  // namespace
 
 void InstallLogSinks() {
-  static const bool installed = [] {
-    AddLogSink([](int level, const std::string& text) { Console::Instance().AddText(text, level); });
-    AddLogSink([](int, const std::string& text) { WriteLogFile(text); });
-    return true;
-  }();
-  (void)installed;
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  AddLogSink([](int level, const std::string& text) { Console::Instance().AddText(text, level); });
+  AddLogSink([](int, const std::string& text) { WriteLogFile(text); });
 }
 
 void ResetLog() {

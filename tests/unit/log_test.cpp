@@ -64,6 +64,14 @@ TEST_F(LogTest, SinksReceiveEveryTextInTheOrderTheyWereAdded) {
             seen);
 }
 
+TEST_F(LogTest, TheApplicationsSinksAreInstalledOnce) {
+  InstallLogSinks();
+  InstallLogSinks();
+  LogInfo("once");
+  using L = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ((L{{3, "once"}}), Lines());
+}
+
 TEST_F(LogTest, OnlyErrorLinesWithTextEnterTheErrorView) {
   struct Case {
     int level;
