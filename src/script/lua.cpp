@@ -8,7 +8,6 @@
 #include "app/console.h"
 #include "diag/error.h"
 #include "diag/log.h"
-#include "resources/filesystem.h"
 #include "script/guard.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
@@ -164,15 +163,15 @@ bool PushScriptGlobal(const char* name, const char* context, const char* sourceU
 bool LoadScriptFile(const std::string& path, bool fatal) {
   lua_State* L = state;
   if (!L) return false;
-  FileInfo info;
-  std::unique_ptr<char[]> buffer = FileSystem::Instance().ReadWhole(path, &info, false);
+  size_t size = 0;
+  std::unique_ptr<char[]> buffer = ReadScriptFile(path, size);
   if (!buffer) {
     LogInfo("Can't find lua file %s", path.c_str());
     if (fatal) ErrorLoadingFile(path);
     return false;
   }
   int top = lua_gettop(L);
-  int status = LoadSourceBuffer(L, buffer.get(), info.size, path.c_str());
+  int status = LoadSourceBuffer(L, buffer.get(), size, path.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   buffer.reset();
   if (status == 0) {

@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app/console.h"
+#include "app/script_host.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "resources/filesystem.h"
@@ -20,6 +21,7 @@ class ScriptTest : public testing::EngineTest {
   void Start(const std::string& initLua) {
     game_.Write("data/init.lua", initLua);
     ASSERT_TRUE(FileSystem::Instance().Mount("data"));
+    ConnectScriptHost();
     StartScriptHost();
   }
   void TearDown() override {

@@ -1,0 +1,75 @@
+// The seams through which the script host reaches the layers above it: each
+// is fed a stand-in here, with no file system, window or application.
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "script/lua.h"
+#include "script/source_loader.h"
+#include "test_support.h"
+
+namespace tarn {
+namespace {
+
+std::map<std::string, std::string>& Files() {
+  static std::map<std::string, std::string> files;
+  return files;
+}
+
+std::unique_ptr<char[]> ReadStandIn(const std::string& path, size_t& size) {
+  auto found = Files().find(path);
+  if (found == Files().end()) return nullptr;
+  size = found->second.size();
+  std::unique_ptr<char[]> buffer(new char[size]);
+  std::memcpy(buffer.get(), found->second.data(), size);
+  return buffer;
+}
+
+class ScriptSeamTest : public testing::EngineTest {
+ protected:
+  void Start(const std::map<std::string, std::string>& files) {
+    Files() = files;
+    SetScriptFileReader(ReadStandIn);
+    StartScriptHost();
+  }
+  void TearDown() override {
+    CloseScriptHost();
+    SetScriptFileReader(nullptr);
+    Files().clear();
+    testing::EngineTest::TearDown();
+  }
+  std::string Global(const char* name) {
+    lua_State* L = ScriptState();
+    lua_getglobal(L, name);
+    std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(nil)";
+    lua_pop(L, 1);
+    return value;
+  }
+};
+
+TEST_F(ScriptSeamTest, ScriptFilesComeFromTheRegisteredReader) {
+  Start({{"init.lua", "function boot() end\n"
+                      "a = dofile('a.lua')\n"
+                      "b = loadfile('b.lua')()\n"
+                      "c = select(2, loadfile('missing.lua'))\n"},
+         {"a.lua", "return 'from a'"},
+         {"b.lua", "return 'from b'"},
+         {"c.lua", "c_loaded = 'yes'"}});
+  EXPECT_EQ("from a", Global("a"));
+  EXPECT_EQ("from b", Global("b"));
+  EXPECT_EQ("cannot open missing.lua", Global("c"));
+  EXPECT_TRUE(LoadScriptFile("c.lua", false));
+  EXPECT_EQ("yes", Global("c_loaded"));
+  EXPECT_FALSE(LoadScriptFile("missing.lua", false));
+}
+
+TEST(ScriptFileReader, WithoutAReaderNoFileIsRead) {
+  SetScriptFileReader(nullptr);
+  size_t size = 7;
+  EXPECT_EQ(nullptr, ReadScriptFile("init.lua", size));
+  EXPECT_EQ(0u, size);
+}
+
+}  // namespace
+}  // namespace tarn
