@@ -3,7 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "app/app.h"
+#include "app/config.h"
+#include "app/settings.h"
 #include "resources/filesystem.h"
+#include "script/registry.h"
 #include "script/source_loader.h"
 
 namespace tarn {
@@ -17,8 +21,24 @@ std::unique_ptr<char[]> ReadGameFile(const std::string& path, size_t& size) {
   return buffer;
 }
 
+GameFacts ReadGameFacts() {
+  GameFacts facts;
+  facts.devMode = Cfg().dev_mode;
+  facts.appBuild = ReadVersion(&facts.appDate);
+  facts.buildVersion = kEngineVersion;
+  facts.buildDate = kEngineBuildDate;
+  facts.platform = kPlatformName;
+  facts.projectCode = App().projectCode;
+  facts.language = App().language;
+  facts.appName = FileSystem::Instance().AppName();
+  return facts;
+}
+
 }  // namespace
 
-void ConnectScriptHost() { SetScriptFileReader(ReadGameFile); }
+void ConnectScriptHost() {
+  SetScriptFileReader(ReadGameFile);
+  SetGameFacts(ReadGameFacts);
+}
 
 }  // namespace tarn

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "script/lua.h"
+#include "script/registry.h"
 #include "script/source_loader.h"
 #include "test_support.h"
 
@@ -36,6 +37,7 @@ class ScriptSeamTest : public testing::EngineTest {
   void TearDown() override {
     CloseScriptHost();
     SetScriptFileReader(nullptr);
+    SetGameFacts(nullptr);
     Files().clear();
     testing::EngineTest::TearDown();
   }
@@ -69,6 +71,37 @@ TEST(ScriptFileReader, WithoutAReaderNoFileIsRead) {
   size_t size = 7;
   EXPECT_EQ(nullptr, ReadScriptFile("init.lua", size));
   EXPECT_EQ(0u, size);
+}
+
+GameFacts StandInFacts() {
+  GameFacts facts;
+  facts.devMode = true;
+  facts.buildVersion = "9.9";
+  facts.buildDate = "today";
+  facts.platform = "nowhere";
+  facts.appBuild = 77;
+  facts.appDate = "then";
+  facts.projectCode = "code";
+  facts.language = "xx";
+  facts.appName = "Stand-in";
+  return facts;
+}
+
+constexpr const char* kFactsLine =
+    "function boot() end\n"
+    "info = table.concat({tarn.build_version, tarn.build_date, tarn.platform, tarn.app_build, tarn.app_date,\n"
+    "  tarn.project_code, tarn.language, tarn.app_name, tostring(dev_mode)}, '|')\n";
+
+TEST_F(ScriptSeamTest, TheTarnTableTellsTheRegisteredFacts) {
+  SetGameFacts(StandInFacts);
+  Start({{"init.lua", kFactsLine}});
+  EXPECT_EQ("9.9|today|nowhere|77|then|code|xx|Stand-in|true", Global("info"));
+}
+
+TEST_F(ScriptSeamTest, WithoutFactsTheTarnTableIsEmpty) {
+  SetGameFacts(nullptr);
+  Start({{"init.lua", kFactsLine}});
+  EXPECT_EQ("|||0|||||false", Global("info"));
 }
 
 }  // namespace
