@@ -6,7 +6,9 @@
 #include "app/app.h"
 #include "app/config.h"
 #include "app/settings.h"
+#include "app/window.h"
 #include "resources/filesystem.h"
+#include "script/input.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
 
@@ -34,11 +36,22 @@ GameFacts ReadGameFacts() {
   return facts;
 }
 
+MouseWindow LookAtWindow() {
+  const Display& display = GetDisplay();
+  MouseWindow window;
+  window.coversScreen = display.fullScreenWindow;
+  ShownImageRect(display.aspectCorrection, window.imageX, window.imageY, window.imageWidth, window.imageHeight);
+  window.gameWidth = display.gameWidth;
+  window.gameHeight = display.gameHeight;
+  return window;
+}
+
 }  // namespace
 
 void ConnectScriptHost() {
   SetScriptFileReader(ReadGameFile);
   SetGameFacts(ReadGameFacts);
+  SetMouseWindow(LookAtWindow);
 }
 
 }  // namespace tarn

@@ -1,10 +1,12 @@
 // The seams through which the script host reaches the layers above it: each
 // is fed a stand-in here, with no file system, window or application.
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "script/input.h"
 #include "script/lua.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
@@ -38,6 +40,8 @@ class ScriptSeamTest : public testing::EngineTest {
     CloseScriptHost();
     SetScriptFileReader(nullptr);
     SetGameFacts(nullptr);
+    SetMouseWindow(nullptr);
+    ResetInputForTests();
     Files().clear();
     testing::EngineTest::TearDown();
   }
@@ -102,6 +106,61 @@ TEST_F(ScriptSeamTest, WithoutFactsTheTarnTableIsEmpty) {
   SetGameFacts(nullptr);
   Start({{"init.lua", kFactsLine}});
   EXPECT_EQ("|||0|||||false", Global("info"));
+}
+
+// A 200 by 100 game shown at (100, 50), 400 by 200, in the client area.
+MouseWindow ShownTwiceAsLarge() {
+  MouseWindow window;
+  window.imageX = 100;
+  window.imageY = 50;
+  window.imageWidth = 400;
+  window.imageHeight = 200;
+  window.gameWidth = 200;
+  window.gameHeight = 100;
+  return window;
+}
+
+TEST_F(ScriptSeamTest, TheMouseIsMappedThroughTheRegisteredWindow) {
+  Start({{"init.lua", "function boot() end\n"}});
+  SetMouseWindow(ShownTwiceAsLarge);
+  struct Case {
+    int16_t x, y;
+    const char* mapped;
+  };
+  const Case cases[] = {
+      {100, 50, "0 0"}, {300, 150, "100 50"}, {499, 249, "199 99"}, {0, 0, "0 0"}, {900, 900, "199 99"},
+  };
+  for (const Case& c : cases) {
+    Message move{MsgType::MouseMove, 0, c.x, c.y};
+    OnMouseMessage(move);
+    FillMouseTable();
+    ASSERT_EQ(0, luaL_dostring(ScriptState(), "where = mouse.x .. ' ' .. mouse.y"));
+    EXPECT_EQ(c.mapped, Global("where")) << c.x << "," << c.y;
+  }
+}
+
+MouseWindow FullScreen() {
+  MouseWindow window;
+  window.coversScreen = true;
+  return window;
+}
+
+MouseWindow InAWindow() { return MouseWindow(); }
+
+TEST_F(ScriptSeamTest, AFullScreenWindowHasTheCursorOverIt) {
+  Start({{"init.lua", "function boot() end\n"}});
+  Platform::Get().TrackInput({MsgType::MouseMove, 0, 5000, 5000});  // beyond the client area
+  struct Case {
+    MouseWindow (*window)();
+    const char* over;
+  };
+  for (const Case& c : {Case{FullScreen, "true"}, Case{InAWindow, "false"}}) {
+    SetMouseWindow(c.window);
+    PollMouse();
+    FillMouseTable();
+    ASSERT_EQ(0, luaL_dostring(ScriptState(), "over = tostring(mouse.over_window)"));
+    EXPECT_EQ(c.over, Global("over"));
+  }
 }
 
 }  // namespace
