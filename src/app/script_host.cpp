@@ -9,6 +9,7 @@
 #include "app/window.h"
 #include "resources/filesystem.h"
 #include "script/input.h"
+#include "script/lua.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
 
@@ -46,12 +47,15 @@ MouseWindow LookAtWindow() {
   return window;
 }
 
+void RequestRecreate() { App().recreateOnActivateApp = true; }
+
 }  // namespace
 
 void ConnectScriptHost() {
   SetScriptFileReader(ReadGameFile);
   SetGameFacts(ReadGameFacts);
   SetMouseWindow(LookAtWindow);
+  SetRecreateRequest(RequestRecreate);
 }
 
 }  // namespace tarn

@@ -4,7 +4,6 @@
 #include <memory>
 #include <mutex>
 
-#include "app/app.h"
 #include "app/console.h"
 #include "diag/error.h"
 #include "diag/log.h"
@@ -17,6 +16,7 @@ namespace tarn {
 namespace {
 
 lua_State* state = nullptr;
+void (*recreateRequest)() = nullptr;
 
 struct MusicNotice {
   std::mutex lock;
@@ -85,6 +85,8 @@ const char* SourceUnit(const char* file) {
 }
 
 lua_State* ScriptState() { return state; }
+
+void SetRecreateRequest(void (*request)()) { recreateRequest = request; }
 
 const char* ScriptStatusName(int status) {
   switch (status) {
@@ -192,7 +194,7 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
 
 void RunConsoleCommand(const std::string& text) {
   if (strcasecmp(text.c_str(), "re") == 0) {
-    App().recreateOnActivateApp = true;
+    if (recreateRequest) recreateRequest();
     return;
   }
   lua_State* L = state;
@@ -241,10 +243,10 @@ bool ScriptExit() {
 
 void ScriptDestroy() { CallOptional("destroy", "LuaDestroy", __LINE__); }
 
-int ScriptUpgradeDownloaded(int build) {
+int ScriptUpgradeDownloaded(int build, int appBuild) {
   if (!PushDefined("sys_upgrade_downloaded", "LuaSysUpgradeDownloaded", __LINE__)) return 0;
   lua_pushinteger(state, build);
-  lua_pushinteger(state, App().appBuild);
+  lua_pushinteger(state, appBuild);
   return TARN_CALL_SCRIPT(2, 0, "LuaSysUpgradeDownloaded");
 }
 
