@@ -10,6 +10,7 @@
 #include "script/lua.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
+#include "script_support.h"
 #include "test_support.h"
 
 namespace tarn {
@@ -45,13 +46,7 @@ class ScriptSeamTest : public testing::EngineTest {
     Files().clear();
     testing::EngineTest::TearDown();
   }
-  std::string Global(const char* name) {
-    lua_State* L = ScriptState();
-    lua_getglobal(L, name);
-    std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(nil)";
-    lua_pop(L, 1);
-    return value;
-  }
+  static std::string Global(const char* name) { return testing::GlobalText(ScriptState(), name); }
 };
 
 TEST_F(ScriptSeamTest, ScriptFilesComeFromTheRegisteredReader) {
@@ -77,19 +72,7 @@ TEST(ScriptFileReader, WithoutAReaderNoFileIsRead) {
   EXPECT_EQ(0u, size);
 }
 
-GameFacts StandInFacts() {
-  GameFacts facts;
-  facts.devMode = true;
-  facts.buildVersion = "9.9";
-  facts.buildDate = "today";
-  facts.platform = "nowhere";
-  facts.appBuild = 77;
-  facts.appDate = "then";
-  facts.projectCode = "code";
-  facts.language = "xx";
-  facts.appName = "Stand-in";
-  return facts;
-}
+GameFacts StandInFacts() { return {true, "9.9", "today", "nowhere", 77, "then", "code", "xx", "Stand-in"}; }
 
 constexpr const char* kFactsLine =
     "function boot() end\n"
@@ -109,16 +92,7 @@ TEST_F(ScriptSeamTest, WithoutFactsTheTarnTableIsEmpty) {
 }
 
 // A 200 by 100 game shown at (100, 50), 400 by 200, in the client area.
-MouseWindow ShownTwiceAsLarge() {
-  MouseWindow window;
-  window.imageX = 100;
-  window.imageY = 50;
-  window.imageWidth = 400;
-  window.imageHeight = 200;
-  window.gameWidth = 200;
-  window.gameHeight = 100;
-  return window;
-}
+MouseWindow ShownTwiceAsLarge() { return {false, 100, 50, 400, 200, 200, 100}; }
 
 TEST_F(ScriptSeamTest, TheMouseIsMappedThroughTheRegisteredWindow) {
   Start({{"init.lua", "function boot() end\n"}});
@@ -139,12 +113,7 @@ TEST_F(ScriptSeamTest, TheMouseIsMappedThroughTheRegisteredWindow) {
   }
 }
 
-MouseWindow FullScreen() {
-  MouseWindow window;
-  window.coversScreen = true;
-  return window;
-}
-
+MouseWindow FullScreen() { return {true, 0, 0, 0, 0, 0, 0}; }
 MouseWindow InAWindow() { return MouseWindow(); }
 
 TEST_F(ScriptSeamTest, AFullScreenWindowHasTheCursorOverIt) {

@@ -10,6 +10,7 @@
 #include "script/args.h"
 #include "script/lua.h"
 #include "script/registry.h"
+#include "script_support.h"
 #include "test_support.h"
 
 namespace tarn {
@@ -28,13 +29,7 @@ class ScriptTest : public testing::EngineTest {
     CloseScriptHost();
     testing::EngineTest::TearDown();
   }
-  std::string Global(const char* name) {
-    lua_State* L = ScriptState();
-    lua_getglobal(L, name);
-    std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(nil)";
-    lua_pop(L, 1);
-    return value;
-  }
+  std::string Global(const char* name) { return testing::GlobalText(ScriptState(), name); }
   std::vector<std::string> ErrorLines() {
     std::vector<std::string> lines;
     const LineRing& ring = Console::Instance().Lines();
