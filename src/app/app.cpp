@@ -9,6 +9,7 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/frame_timer.h"
+#include "app/script_host.h"
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/crash.h"
@@ -98,6 +99,7 @@ bool Application::Init() {
   FrameTimer::Instance().Start(kMaxFrameTime);
   srand(static_cast<unsigned>(time(nullptr)));
   started_ = true;
+  ConnectScriptHost();
   StartScriptHost();
   CreateMainWindow();
   Console::Instance().LoadHistory(kHistoryFile, false);

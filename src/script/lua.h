@@ -27,6 +27,9 @@ int RunProtected(lua_CFunction work, void* data, int nresults, const char* conte
 bool PushScriptGlobal(const char* name, const char* context, const char* sourceUnit, int line);
 bool LoadScriptFile(const std::string& path, bool fatal);
 void RunConsoleCommand(const std::string& text);
+// What the console's "re" asks of the application: to rebuild its display.
+// Registered at start-up; unregistered, "re" does nothing.
+void SetRecreateRequest(void (*request)());
 void ReportScriptFailure(int status);
 const char* ScriptStatusName(int status);
 
@@ -35,7 +38,8 @@ void ScriptUpdate(double dt);
 void ScriptRecreate();
 bool ScriptExit();
 void ScriptDestroy();
-int ScriptUpgradeDownloaded(int build);
+// Tells the script that build 'build' was downloaded; 'appBuild' is the running one.
+int ScriptUpgradeDownloaded(int build, int appBuild);
 
 // Safe to call from any thread: the name reaches the script at the next update.
 void NotifyMusicStopped(const std::string& name);

@@ -3,12 +3,14 @@
 
 #include "app/app.h"
 #include "app/console.h"
+#include "app/script_host.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "resources/filesystem.h"
 #include "script/args.h"
 #include "script/lua.h"
 #include "script/registry.h"
+#include "script_support.h"
 #include "test_support.h"
 
 namespace tarn {
@@ -20,19 +22,14 @@ class ScriptTest : public testing::EngineTest {
   void Start(const std::string& initLua) {
     game_.Write("data/init.lua", initLua);
     ASSERT_TRUE(FileSystem::Instance().Mount("data"));
+    ConnectScriptHost();
     StartScriptHost();
   }
   void TearDown() override {
     CloseScriptHost();
     testing::EngineTest::TearDown();
   }
-  std::string Global(const char* name) {
-    lua_State* L = ScriptState();
-    lua_getglobal(L, name);
-    std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(nil)";
-    lua_pop(L, 1);
-    return value;
-  }
+  std::string Global(const char* name) { return testing::GlobalText(ScriptState(), name); }
   std::vector<std::string> ErrorLines() {
     std::vector<std::string> lines;
     const LineRing& ring = Console::Instance().Lines();
