@@ -231,16 +231,17 @@ void Application::Update(float dt) {
 }
 
 void Application::Render() {
-  drawnPolysCount = 0;
-  drawnPolysSize = 0;
-  gfx::RenderDevice::Instance().SetBlendMode(1);
+  gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  device.ResetDrawnPolys();
+  device.SetBlendMode(1);
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
   if (!ErrorView()) {
     if (ScriptState()) {
       if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
-      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
+      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), device.DrawnPolysCount(),
+                            device.DrawnPolysSize());
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;

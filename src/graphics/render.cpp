@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 
 #include "app/app.h"
@@ -11,6 +12,7 @@
 #include "graphics/image.h"
 #include "graphics/quad_limits.h"
 #include "graphics/render_target.h"
+#include "script/args.h"
 
 namespace tarn::gfx {
 
@@ -217,6 +219,18 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
   SetTextureAddress(addressMode);
   backend_->Draw(quad, texture, addressMode);
   quadCount_ += 4;
+}
+
+void RenderDevice::CountDrawnPolys(int polys, double area) {
+  drawnPolysCount_ += polys;
+  // Huge or NaN areas must not overflow the frame's total.
+  double total = static_cast<double>(drawnPolysSize_) + (std::isnan(area) ? 0.0 : std::trunc(area));
+  drawnPolysSize_ = args::ToInteger(total);
+}
+
+void RenderDevice::ResetDrawnPolys() {
+  drawnPolysCount_ = 0;
+  drawnPolysSize_ = 0;
 }
 
 void RenderDevice::DrawDebugText(float x, float y, const std::string& text, uint32_t argb) {

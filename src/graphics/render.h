@@ -69,6 +69,13 @@ class RenderDevice {
   void SetCullMode(int mode);
   const RenderStates& States() const { return states_; }
 
+  // The frame's sprite statistics: two polygons for every sprite drawn (also
+  // one off screen) and the sum of their areas in pixels, kept within int.
+  void CountDrawnPolys(int polys, double area);
+  void ResetDrawnPolys();
+  int32_t DrawnPolysCount() const { return drawnPolysCount_; }
+  int32_t DrawnPolysSize() const { return drawnPolysSize_; }
+
   // Statistics and the ring accounting.
   int DrawnQuads() const { return drawnQuads_; }
   int SkippedQuads() const { return skippedQuads_; }
@@ -92,6 +99,8 @@ class RenderDevice {
   float targetWidth_ = 0, targetHeight_ = 0, halfWidth_ = 0, halfHeight_ = 0;
   float screenDistance_ = 200.0f;
   float farPlane_ = 100000.0f;
+  int32_t drawnPolysCount_ = 0;
+  int32_t drawnPolysSize_ = 0;
   int drawnQuads_ = 0;
   int skippedQuads_ = 0;
   int quadCount_ = 0;

@@ -21,8 +21,6 @@ class PixelExactTest : public testing::EngineTest {
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
     App().perspective = true;
-    App().drawnPolysCount = 0;
-    App().drawnPolysSize = 0;
     testing::EngineTest::TearDown();
   }
 };

@@ -199,8 +199,8 @@ TEST_F(RenderTest, SpriteGeometryPlacesRotatesAndMirrors) {
   EXPECT_FLOAT_EQ(84, q.v[0].y);
   EXPECT_FLOAT_EQ(132, q.v[2].x);
   EXPECT_FLOAT_EQ(116, q.v[2].y);
-  EXPECT_EQ(2, App().drawnPolysCount);
-  EXPECT_EQ(64 * 32, App().drawnPolysSize);
+  EXPECT_EQ(2, RenderDevice::Instance().DrawnPolysCount());
+  EXPECT_EQ(64 * 32, RenderDevice::Instance().DrawnPolysSize());
 
   draw.angle = 90;
   DrawSprite(draw);
@@ -216,10 +216,10 @@ TEST_F(RenderTest, SpriteGeometryPlacesRotatesAndMirrors) {
 
   draw.scaleX = 1;
   draw.alpha = 0;
-  App().drawnPolysCount = 0;
+  RenderDevice::Instance().ResetDrawnPolys();
   DrawSprite(draw);
   EXPECT_EQ(3u, calls_.size()) << "opacity 0 draws nothing";
-  EXPECT_EQ(0, App().drawnPolysCount);
+  EXPECT_EQ(0, RenderDevice::Instance().DrawnPolysCount());
 }
 
 TEST_F(RenderTest, CropExamples) {
@@ -286,7 +286,7 @@ TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
       {64, 1, kMax},
       {64, std::nanf(""), kMax},
   };
-  App().drawnPolysSize = 0;
+  RenderDevice::Instance().ResetDrawnPolys();
   for (const SizeCase& c : sizes) {
     SpriteDraw draw;
     draw.x = 1e7f;  // off screen: rejected, but counted
@@ -294,7 +294,7 @@ TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
     draw.height = 32;
     draw.scaleX = draw.scaleY = c.scale;
     DrawSprite(draw);
-    EXPECT_EQ(c.totalAfter, App().drawnPolysSize) << c.scale;
+    EXPECT_EQ(c.totalAfter, RenderDevice::Instance().DrawnPolysSize()) << c.scale;
   }
 }
 
