@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings.h"
 #include "app/window.h"
 #include "graphics/render.h"
 #include "platform/headless/headless_platform.h"
@@ -132,7 +131,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-  Cfg().opengl = true;
   auto sdl = std::make_unique<SdlPlatform>();
   WindowRequest request;
   request.width = kWidth;

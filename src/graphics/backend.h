@@ -77,6 +77,21 @@ class Backend {
   // Conventions the front adapts to.
   virtual bool HalfPixelOffset() const = 0;  // pixel centres at integer coordinates
   virtual bool FlipsTargets() const = 0;     // render targets store rows bottom-up
+  // The device logs its start, its close and the quads it drew and skipped.
+  virtual bool ReportsLifecycle() const = 0;
+  // The texture address mode is kept by each texture object: binding another
+  // texture forgets the mode set last.
+  virtual bool AddressModePerTexture() const = 0;
+  // Both blend factors are set at once: a factor left as kBlendKeep reads as
+  // kBlendOne instead of keeping its value.
+  virtual bool SetsBlendFactorsTogether() const = 0;
+  // Beginning or ending a render target switches culling off.
+  virtual bool TargetsResetCulling() const = 0;
+  // DDS files become textures (their blocks decoded by the front).
+  virtual bool TakesDds() const = 0;
+  // Images may be kept compressed or in 16-bit formats (CreateStoredTexture
+  // honours the storage asked for).
+  virtual bool StoresReducedTextures() const = 0;
 
   // Textures. 'alpha' false: the alpha channel reads as opaque. A render
   // target texture can be drawn into with BeginTarget. 'bgra' may be null

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/settings.h"
 #include "app/window.h"
 #include "diag/log.h"
 #include "graphics/image.h"
@@ -32,8 +31,8 @@ void RenderDevice::ResetForTests() {
 }
 
 bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16) {
-  bool software = !Cfg().opengl;
-  if (software) LogInfo("Initializing D3D...");
+  bool report = backend && backend->ReportsLifecycle();
+  if (report) LogInfo("Initializing D3D...");
   if (!backend || !backend->Init(width, height, bit16)) return false;
   backend_ = std::move(backend);
   width_ = width;
@@ -45,19 +44,19 @@ bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, int width, int h
   ApplyStates();
   SetProjection(width, height, false);
   sceneOpen_ = false;
-  if (software) LogInfo("Initializing D3D - done\n");
+  if (report) LogInfo("Initializing D3D - done\n");
   return true;
 }
 
 void RenderDevice::CloseDevice() {
   if (!backend_) return;
-  bool software = !Cfg().opengl;
-  if (software) LogInfo("Closing D3D... ");
+  bool report = backend_->ReportsLifecycle();
+  if (report) LogInfo("Closing D3D... ");
   backend_->Close();
   backend_.reset();
   sceneOpen_ = false;
   boundTexture_ = 0;
-  if (!software) return;
+  if (!report) return;
   LogInfo("Closing D3D - done\n");
   int total = drawnQuads_ + skippedQuads_;
   float share = total > 0 ? static_cast<float>(skippedQuads_ * 100) / static_cast<float>(total) : 0.0f;
@@ -214,7 +213,7 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
   }
   if (texture != boundTexture_) {
     boundTexture_ = texture;
-    if (Cfg().opengl) addressMode_ = 0;  // the address mode belongs to the texture object there
+    if (backend_->AddressModePerTexture()) addressMode_ = 0;
   }
   SetTextureAddress(addressMode);
   backend_->Draw(quad, texture, addressMode);
@@ -266,13 +265,13 @@ void RenderDevice::SetBlendMode(int mode) {
 }
 
 void RenderDevice::SetBlendFactors(int src, int dst) {
-  // The default renderer keeps a factor given as "keep"; OpenGL sets both
-  // factors at once and reads "keep" as ONE.
-  bool gl = Cfg().opengl;
+  // A factor given as "keep" keeps its value, unless the back end sets both
+  // factors at once: then it reads as ONE.
+  bool together = backend_ && backend_->SetsBlendFactorsTogether();
   if (src != kBlendKeep) states_.srcBlend = src;
-  else if (gl) states_.srcBlend = kBlendOne;
+  else if (together) states_.srcBlend = kBlendOne;
   if (dst != kBlendKeep) states_.dstBlend = dst;
-  else if (gl) states_.dstBlend = kBlendOne;
+  else if (together) states_.dstBlend = kBlendOne;
   ApplyStates();
 }
 

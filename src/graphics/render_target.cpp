@@ -1,6 +1,5 @@
 #include "graphics/render_target.h"
 
-#include "app/settings.h"
 #include "app/window.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
@@ -44,7 +43,7 @@ bool BeginRenderTarget(Bitmap* bitmap, uint32_t clearArgb) {
   }
   device.UnbindTexture();
   device.SetProjection(bitmap->record->width, bitmap->record->height, true);
-  if (Cfg().opengl) device.SetCullMode(kCullNone);  // the OpenGL target set-up switches culling off
+  if (backend->TargetsResetCulling()) device.SetCullMode(kCullNone);
   state.drawingIntoTarget = true;
   state.currentTarget = bitmap;
   return true;
@@ -59,7 +58,7 @@ void EndRenderTarget() {
   if (Backend* backend = device.GetBackend()) {
     backend->EndTarget();
     device.SetProjection(backend->Width(), backend->Height(), false);
-    if (Cfg().opengl) device.SetCullMode(kCullNone);
+    if (backend->TargetsResetCulling()) device.SetCullMode(kCullNone);
   }
   state.drawingIntoTarget = false;
   if (state.sceneWasOpen) {

@@ -10,13 +10,14 @@
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
+#include "stub_backend.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
 namespace {
 
 // Records what reaches the back end instead of drawing it.
-class RecordingBackend : public Backend {
+class RecordingBackend : public testing::StubBackend {
  public:
   struct Call {
     Quad quad;
@@ -25,23 +26,8 @@ class RecordingBackend : public Backend {
   };
   std::vector<Call>* calls;
   explicit RecordingBackend(std::vector<Call>* out) : calls(out) {}
-  bool Init(int, int, bool) override { return true; }
-  void Close() override {}
-  int Width() const override { return 800; }
-  int Height() const override { return 600; }
   bool HalfPixelOffset() const override { return false; }
-  bool FlipsTargets() const override { return false; }
-  TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override { return 1; }
-  void ReleaseTexture(TextureHandle) override {}
-  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
-  bool BeginTarget(TextureHandle, uint32_t) override { return true; }
-  void EndTarget() override {}
-  void Clear() override {}
-  void SetProjection(const float*, int, int) override {}
-  void SetStates(const RenderStates&) override {}
   void Draw(const Quad& quad, TextureHandle texture, int mode) override { calls->push_back({quad, texture, mode}); }
-  bool Present() override { return true; }
-  bool ReadBackBuffer(PixelImage&) override { return false; }
 };
 
 class RenderTest : public testing::EngineTest {

@@ -16,6 +16,7 @@
 #include "graphics/sprite_file.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
+#include "stub_backend.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -170,29 +171,16 @@ class TextureLoadTest : public testing::DataFolderTest {
 };
 
 // A back end whose every texture creation runs out of memory.
-class ExhaustedBackend : public Backend {
+class ExhaustedBackend : public testing::StubBackend {
  public:
   explicit ExhaustedBackend(bool lengthError) : lengthError_(lengthError) {}
-  bool Init(int, int, bool) override { return true; }
-  void Close() override {}
   int Width() const override { return 64; }
   int Height() const override { return 64; }
-  bool HalfPixelOffset() const override { return true; }
-  bool FlipsTargets() const override { return false; }
   TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override {
     if (lengthError_) throw std::length_error("vector");
     throw std::bad_alloc();
   }
-  void ReleaseTexture(TextureHandle) override {}
-  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
   bool BeginTarget(TextureHandle, uint32_t) override { return false; }
-  void EndTarget() override {}
-  void Clear() override {}
-  void SetProjection(const float*, int, int) override {}
-  void SetStates(const RenderStates&) override {}
-  void Draw(const Quad&, TextureHandle, int) override {}
-  bool Present() override { return true; }
-  bool ReadBackBuffer(PixelImage&) override { return false; }
 
  private:
   bool lengthError_;

@@ -33,6 +33,12 @@ class SoftwareBackend : public Backend {
   int Height() const override { return backBuffer_.height; }
   bool HalfPixelOffset() const override { return true; }
   bool FlipsTargets() const override { return false; }
+  bool ReportsLifecycle() const override { return true; }
+  bool AddressModePerTexture() const override { return false; }
+  bool SetsBlendFactorsTogether() const override { return false; }
+  bool TargetsResetCulling() const override { return false; }
+  bool TakesDds() const override { return true; }
+  bool StoresReducedTextures() const override { return true; }
 
   TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget, const uint8_t* bgra) override {
     if (width <= 0 || height <= 0) return 0;

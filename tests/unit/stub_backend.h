@@ -1,0 +1,36 @@
+// A back end that draws nothing, with the default renderer's conventions:
+// the base of the tests' recording and failing back ends.
+#pragma once
+
+#include "graphics/backend.h"
+
+namespace tarn::testing {
+
+class StubBackend : public gfx::Backend {
+ public:
+  bool Init(int, int, bool) override { return true; }
+  void Close() override {}
+  int Width() const override { return 800; }
+  int Height() const override { return 600; }
+  bool HalfPixelOffset() const override { return true; }
+  bool FlipsTargets() const override { return false; }
+  bool ReportsLifecycle() const override { return true; }
+  bool AddressModePerTexture() const override { return false; }
+  bool SetsBlendFactorsTogether() const override { return false; }
+  bool TargetsResetCulling() const override { return false; }
+  bool TakesDds() const override { return true; }
+  bool StoresReducedTextures() const override { return true; }
+  gfx::TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override { return 1; }
+  void ReleaseTexture(gfx::TextureHandle) override {}
+  bool ReadTexture(gfx::TextureHandle, gfx::PixelImage&) override { return false; }
+  bool BeginTarget(gfx::TextureHandle, uint32_t) override { return true; }
+  void EndTarget() override {}
+  void Clear() override {}
+  void SetProjection(const float*, int, int) override {}
+  void SetStates(const gfx::RenderStates&) override {}
+  void Draw(const gfx::Quad&, gfx::TextureHandle, int) override {}
+  bool Present() override { return true; }
+  bool ReadBackBuffer(gfx::PixelImage&) override { return false; }
+};
+
+}  // namespace tarn::testing
