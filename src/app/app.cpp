@@ -9,6 +9,7 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/frame_timer.h"
+#include "app/graphics_setup.h"
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/crash.h"
@@ -118,8 +119,7 @@ void Application::CreateMainWindow() {
       FatalError("%s", fatal_text::kCannotCreateAppWindow);
       return;
     }
-    if (!Cfg().opengl &&
-        !device.InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth, display.clientHeight, bit16)) {
+    if (!Cfg().opengl && !device.InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       FatalError("%s", fatal_text::kCannotInitDirectX);
       return;
     }
@@ -154,9 +154,7 @@ void Application::RecreateDisplay(bool& giveUp) {
   if (rebuild) {
     CreateMainWindow();
   } else {
-    const Display& display = GetDisplay();
-    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth,
-                                                  display.clientHeight, bit16)) {
+    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       recreateOnActivateApp = true;
       giveUp = true;
       return;
@@ -214,7 +212,7 @@ void Application::DrawFrame(bool collect) {
   device.ClearFrame();
   if (device.BeginFrame()) {
     Render();
-    device.EndFrame();
+    device.EndFrame(GetDisplay().aspectCorrection);
   }
   if (collect) gfx::TextureManager::Instance().CollectUnreferenced();
   device.Present();

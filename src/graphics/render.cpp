@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/window.h"
 #include "diag/log.h"
 #include "graphics/image.h"
 #include "graphics/quad_limits.h"
@@ -30,19 +28,22 @@ void RenderDevice::ResetForTests() {
   *this = RenderDevice();
 }
 
-bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16) {
+bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, const DeviceSetup& setup) {
   bool report = backend && backend->ReportsLifecycle();
   if (report) LogInfo("Initializing D3D...");
-  if (!backend || !backend->Init(width, height, bit16)) return false;
+  if (!backend || !backend->Init(setup.width, setup.height, setup.bit16)) return false;
   backend_ = std::move(backend);
-  width_ = width;
-  height_ = height;
+  width_ = setup.width;
+  height_ = setup.height;
+  gameWidth_ = setup.gameWidth;
+  gameHeight_ = setup.gameHeight;
+  perspective_ = setup.perspective;
   boundTexture_ = 0;
   addressMode_ = 0;
   quadCount_ = 0;
   states_ = RenderStates();
   ApplyStates();
-  SetProjection(width, height, false);
+  SetProjection(width_, height_, false);
   sceneOpen_ = false;
   if (report) LogInfo("Initializing D3D - done\n");
   return true;
@@ -87,10 +88,10 @@ bool RenderDevice::BeginFrame() {
   return true;
 }
 
-void RenderDevice::EndFrame() {
+void RenderDevice::EndFrame(bool keepAspect) {
   if (HasMainRenderTarget()) {
     EndRenderTarget();
-    DrawMainRenderTarget();
+    DrawMainRenderTarget(keepAspect);
   }
   EndScene();
 }
@@ -101,7 +102,7 @@ void RenderDevice::SetProjection(int width, int height, bool forTarget) {
   const float n = kNearPlane, f = farPlane_;
   bool flip = forTarget && backend_ && backend_->FlipsTargets();
   float m[16] = {};
-  if (App().perspective) {
+  if (perspective_) {
     perspectiveActive_ = true;
     targetWidth_ = static_cast<float>(width);
     targetHeight_ = static_cast<float>(height);
@@ -147,9 +148,8 @@ void RenderDevice::ToTargetCentre(float& x, float& y) const {
 }
 
 Rect RenderDevice::ComputeLetterbox(bool keepAspect) const {
-  const Display& display = GetDisplay();
   float w = static_cast<float>(width_), h = static_cast<float>(height_);
-  float gameAR = static_cast<float>(display.gameWidth) / static_cast<float>(display.gameHeight);
+  float gameAR = static_cast<float>(gameWidth_) / static_cast<float>(gameHeight_);
   float winAR = w / h;
   Rect rect{0, 0, w, h};
   if (keepAspect && std::abs(gameAR - winAR) > 0.001f) {
@@ -182,7 +182,6 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
     return;
   }
   if (!perspectiveActive_) {
-    const Display& display = GetDisplay();
     float minX = quad.v[0].x, maxX = minX, minY = quad.v[0].y, maxY = minY;
     for (const QuadVertex& v : quad.v) {
       minX = std::min(minX, v.x);
@@ -190,8 +189,8 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
       minY = std::min(minY, v.y);
       maxY = std::max(maxY, v.y);
     }
-    if (maxX < -1 || maxY < -1 || minX >= static_cast<float>(display.gameWidth) + 1 ||
-        minY >= static_cast<float>(display.gameHeight) + 1) {
+    if (maxX < -1 || maxY < -1 || minX >= static_cast<float>(gameWidth_) + 1 ||
+        minY >= static_cast<float>(gameHeight_) + 1) {
       ++skippedQuads_;
       return;
     }

@@ -17,6 +17,16 @@ struct Rect {
   float x = 0, y = 0, width = 0, height = 0;
 };
 
+// What a device is made with.
+struct DeviceSetup {
+  int width = 0, height = 0;          // the window's client size
+  int gameWidth = 0, gameHeight = 0;  // the game's image (off-screen rejection, the letterbox)
+  bool bit16 = false;                 // a 16-bit back buffer
+  // Perspective: the origin at the target's centre, sprites at a depth and
+  // tilting; otherwise target pixels.
+  bool perspective = true;
+};
+
 class RenderDevice {
  public:
   static constexpr int kRingVertices = 8192;
@@ -24,8 +34,8 @@ class RenderDevice {
 
   static RenderDevice& Instance();
 
-  // Device life cycle. 'width'/'height' are the window's client size.
-  bool InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16);
+  // Device life cycle.
+  bool InitDevice(std::unique_ptr<Backend> backend, const DeviceSetup& setup);
   void CloseDevice();
   bool Ready() const { return backend_ != nullptr; }
   Backend* GetBackend() { return backend_.get(); }
@@ -38,7 +48,9 @@ class RenderDevice {
   bool BeginScene();
   bool EndScene();
   bool BeginFrame();
-  void EndFrame();
+  // 'keepAspect': the main render target is shown letterboxed at the game's
+  // aspect ratio.
+  void EndFrame(bool keepAspect);
   bool Present();
   bool SceneOpen() const { return sceneOpen_; }
 
@@ -92,6 +104,9 @@ class RenderDevice {
   std::unique_ptr<Backend> backend_;
   int width_ = 0;
   int height_ = 0;
+  int gameWidth_ = 0;
+  int gameHeight_ = 0;
+  bool perspective_ = true;  // the setting; perspectiveActive_ is the projection in use
   bool sceneOpen_ = false;
   TextureHandle boundTexture_ = 0;
   int addressMode_ = 0;

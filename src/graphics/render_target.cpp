@@ -1,6 +1,5 @@
 #include "graphics/render_target.h"
 
-#include "app/window.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 
@@ -98,13 +97,13 @@ bool HasMainRenderTarget() { return State().mainTarget != nullptr; }
 
 Bitmap* MainRenderTarget() { return State().mainTarget.get(); }
 
-void DrawMainRenderTarget() {
+void DrawMainRenderTarget(bool keepAspect) {
   TargetState& state = State();
   if (!state.mainTarget) return;
   if (!Crop().cropPersistent) DisarmCrop();
   SpriteFrame frame;
   if (!FindSprite(state.mainTarget.get(), "main", true, frame)) return;
-  Rect box = RenderDevice::Instance().ComputeLetterbox(GetDisplay().aspectCorrection);
+  Rect box = RenderDevice::Instance().ComputeLetterbox(keepAspect);
   SpriteDraw draw;
   draw.x = box.x;
   draw.y = box.y;

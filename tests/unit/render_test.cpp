@@ -3,14 +3,12 @@
 #include <limits>
 #include <vector>
 
-#include "app/app.h"
 #include "app/settings.h"
-#include "app/window.h"
 #include "graphics/png_file.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
-#include "stub_backend.h"
+#include "render_fakes.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -35,19 +33,17 @@ class RenderTest : public testing::EngineTest {
   void SetUp() override {
     testing::EngineTest::SetUp();
     RenderDevice::Instance().ResetForTests();
-    App().perspective = false;
-    Display& display = GetDisplay();
-    display.gameWidth = 800;
-    display.gameHeight = 600;
     Crop() = CropState();
   }
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
-    App().perspective = true;
     testing::EngineTest::TearDown();
   }
-  void Record() {
-    RenderDevice::Instance().InitDevice(std::make_unique<RecordingBackend>(&calls_), 800, 600, false);
+  // An 800x600 device on the recording back end (again: the counts stay).
+  void Record(bool perspective = false) {
+    RenderDevice& device = RenderDevice::Instance();
+    device.CloseDevice();
+    device.InitDevice(std::make_unique<RecordingBackend>(&calls_), testing::WindowSetup(800, 600, perspective));
   }
   static Quad Box(float x0, float y0, float x1, float y1) {
     Quad q;
@@ -77,8 +73,7 @@ TEST_F(RenderTest, OffScreenQuadsAreRejectedOnlyInOrthographicMode) {
   EXPECT_EQ(3, device.SkippedQuads());
   EXPECT_EQ(2u, calls_.size());
 
-  App().perspective = true;
-  device.SetProjection(800, 600, false);
+  Record(true);
   q = Box(-5000, -5000, -4000, -4000);
   device.DrawImage(q, 0, kAddressWrap);
   EXPECT_EQ(3, device.DrawnQuads()) << "no rejection in perspective mode";
@@ -95,11 +90,9 @@ TEST_F(RenderTest, QuadsNotFiniteOrTooFarAreDroppedInBothProjections) {
   } cases[] = {{0, nan, true},    {1, -inf, true},    {2, nan, true},     {2, -1.0e30f, true}, {2, 1.0e10f, true},
                {3, nan, true},    {4, inf, true},     {5, nan, true},     {8, -inf, true},     {0, 2.0e7f, true},
                {1, -5.0e6f, false}, {2, 150000.0f, false}, {3, 1000.0f, false}, {8, 7.0f, false}};
-  Record();
   RenderDevice& device = RenderDevice::Instance();
   for (bool perspective : {false, true}) {
-    App().perspective = perspective;
-    device.SetProjection(800, 600, false);
+    Record(perspective);
     for (const auto& c : cases) {
       for (int vertex = 0; vertex < 4; ++vertex) {
         Quad q = Box(10, 10, 50, 50);
@@ -145,7 +138,10 @@ TEST_F(RenderTest, PerspectivePlanesAndLetterbox) {
   EXPECT_EQ(500.0f, d);
   EXPECT_EQ(500.0f, f);
 
-  device.InitDevice(CreateSoftwareBackend(), 1680, 1050, false);
+  DeviceSetup setup = testing::WindowSetup(800, 600, false);
+  setup.width = 1680;
+  setup.height = 1050;
+  device.InitDevice(CreateSoftwareBackend(), setup);
   Rect r = device.ComputeLetterbox(true);
   EXPECT_FLOAT_EQ(140, r.x);
   EXPECT_FLOAT_EQ(0, r.y);
@@ -287,11 +283,8 @@ TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
 // A textured scene through the software renderer in perspective: tilts,
 // mirroring, culling, wrap and mirror addressing. Compared with a golden image.
 TEST_F(RenderTest, PerspectiveSceneMatchesGolden) {
-  App().perspective = true;
-  GetDisplay().gameWidth = 320;
-  GetDisplay().gameHeight = 240;
   RenderDevice& device = RenderDevice::Instance();
-  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), 320, 240, false));
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), testing::WindowSetup(320, 240, true)));
   std::vector<uint8_t> checker(16 * 16 * 4);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {

@@ -5,10 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/app.h"
 #include "app/console.h"
 #include "app/settings.h"
-#include "app/window.h"
 #include "diag/error.h"
 #include "graphics/dds.h"
 #include "graphics/render.h"
@@ -16,7 +14,7 @@
 #include "graphics/sprite_file.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
-#include "stub_backend.h"
+#include "render_fakes.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -146,13 +144,9 @@ class TextureLoadTest : public testing::DataFolderTest {
   void SetUp() override {
     testing::DataFolderTest::SetUp();
     RenderDevice::Instance().ResetForTests();
-    App().perspective = false;
-    GetDisplay().gameWidth = kSide;
-    GetDisplay().gameHeight = kSide;
   }
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
-    App().perspective = true;
     testing::EngineTest::TearDown();
   }
   void Put(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -168,6 +162,7 @@ class TextureLoadTest : public testing::DataFolderTest {
     DrawSprite(d);
   }
   static constexpr int kSide = 64;
+  static DeviceSetup SideSetup() { return testing::WindowSetup(kSide, kSide, false); }
 };
 
 // A back end whose every texture creation runs out of memory.
@@ -198,7 +193,7 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
     for (const char* path : {"pic.tga", "tex.dds"}) {
       SCOPED_TRACE(std::string(path) + (lengthError ? ", length error" : ", bad_alloc"));
       auto backend = std::make_unique<ExhaustedBackend>(lengthError);
-      ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), kSide, kSide, false));
+      ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), SideSetup()));
       Console::Instance().Reset();
       Cfg().dev_mode = true;
       TextureHandle texture = 1;
@@ -216,7 +211,7 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
 // transparent black: the texture shows what lies under those texels.
 TEST_F(TextureLoadTest, ThreeColourDxt1BlocksAreSeeThrough) {
   RenderDevice& device = RenderDevice::Instance();
-  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), kSide, kSide, false));
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), SideSetup()));
   // Colour 0 blue (0x001F) below colour 1 red (0xF800); the left two columns
   // of texels take index 0, the right two index 3.
   std::vector<uint8_t> threeColour = DdsHeader(4, 4, "DXT1");

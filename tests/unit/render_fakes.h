@@ -1,10 +1,21 @@
-// A back end that draws nothing, with the default renderer's conventions:
-// the base of the tests' recording and failing back ends.
+// Stand-ins for the render device's tests: a back end that draws nothing,
+// with the default renderer's conventions (the base of the tests' recording
+// and failing back ends), and the set-up of a device.
 #pragma once
 
 #include "graphics/backend.h"
+#include "graphics/render.h"
 
 namespace tarn::testing {
+
+// A device whose game image fills its window.
+inline gfx::DeviceSetup WindowSetup(int width, int height, bool perspective) {
+  gfx::DeviceSetup setup;
+  setup.width = setup.gameWidth = width;
+  setup.height = setup.gameHeight = height;
+  setup.perspective = perspective;
+  return setup;
+}
 
 class StubBackend : public gfx::Backend {
  public:
