@@ -112,6 +112,7 @@ bool Application::Init() {
 void Application::CreateMainWindow() {
   Display& display = GetDisplay();
   gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  gfx::TextureManager::Instance().SetOptions(ConfiguredTextureOptions());
   for (int pass = 0; pass < 2; ++pass) {
     LogInfo("CreateMainWindow");
     hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);

@@ -1,6 +1,7 @@
 #include "app/graphics_setup.h"
 
 #include "app/app.h"
+#include "app/settings.h"
 #include "app/window.h"
 
 namespace tarn {
@@ -16,6 +17,16 @@ gfx::DeviceSetup MainDeviceSetup() {
   setup.bit16 = app.bit16;
   setup.perspective = app.perspective;
   return setup;
+}
+
+gfx::TextureOptions ConfiguredTextureOptions() {
+  const Settings& cfg = Cfg();
+  gfx::TextureOptions options;
+  options.forcePowerOfTwo = cfg.tex_force_pow_of_2;
+  options.forceDxt = cfg.tex_force_dxt;
+  options.bits16 = cfg.tex_16bit;
+  options.developerMode = cfg.dev_mode;
+  return options;
 }
 
 }  // namespace tarn

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/settings.h"
 #include "diag/error.h"
 #include "graphics/dds.h"
 #include "graphics/image.h"
@@ -85,8 +84,8 @@ TextureHandle CreateTextureFromDds(const std::string& path, TextureInfo* info, F
 
 TextureHandle CreateTextureFromFile(const std::string& path, size_t extensionAt, int formatBit, int options,
                                     TextureInfo* info, FileInfo* fileInfo) {
-  Settings& cfg = Cfg();
-  if (options == -1) options = (cfg.tex_force_pow_of_2 ? 2 : 0) | (cfg.tex_force_dxt ? 4 : 0);
+  const TextureOptions& configured = TextureManager::Instance().Options();
+  if (options == -1) options = (configured.forcePowerOfTwo ? 2 : 0) | (configured.forceDxt ? 4 : 0);
   if (formatBit == kFormatDds) return CreateTextureFromDds(path, info, fileInfo);
   Image image;
   int width = 0, height = 0;
@@ -97,7 +96,7 @@ TextureHandle CreateTextureFromFile(const std::string& path, size_t extensionAt,
   // Compression and 16-bit formats apply where the back end keeps reduced
   // textures; elsewhere images keep full precision.
   const bool reduced = backend->StoresReducedTextures();
-  const bool compressed = reduced && (options & 4) != 0, bits16 = reduced && cfg.tex_16bit;
+  const bool compressed = reduced && (options & 4) != 0, bits16 = reduced && configured.bits16;
   TextureStorage storage =
       compressed ? TextureStorage::kCompressed : bits16 ? TextureStorage::kBits16 : TextureStorage::kFull;
   TextureHandle texture = backend->CreateStoredTexture(image.width, image.height, image.alpha, image.Pixels(), storage);

@@ -147,6 +147,7 @@ class TextureLoadTest : public testing::DataFolderTest {
   }
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
+    TextureManager::Instance().SetOptions(TextureOptions());
     testing::EngineTest::TearDown();
   }
   void Put(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -205,6 +206,69 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
       EXPECT_THROW(LoadTexture(path, 0, -1, true, nullptr, nullptr), Exception);
       RenderDevice::Instance().ResetForTests();
     }
+}
+
+// A back end that keeps reduced textures and takes DDS files, or not.
+class StorageBackend : public testing::StubBackend {
+ public:
+  StorageBackend(bool reduced, bool dds) : reduced_(reduced), dds_(dds) {}
+  bool StoresReducedTextures() const override { return reduced_; }
+  bool TakesDds() const override { return dds_; }
+
+ private:
+  bool reduced_, dds_;
+};
+
+// The configured options and the back end's conventions choose a texture's
+// size and its storage (seen in the memory estimate).
+TEST_F(TextureLoadTest, OptionsAndBackEndChooseSizeAndStorage) {
+  std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 3, 0, 24, 0x20};
+  tga.resize(tga.size() + 3 * 3 * 3, 0x80);
+  std::vector<uint8_t> dds = DdsHeader(4, 4, "DXT1");
+  dds.resize(dds.size() + 8, 0);
+  Put("pic.tga", tga);
+  Put("tex.dds", dds);
+  auto options = [](bool powerOfTwo, bool dxt, bool bits16) {
+    TextureOptions o;
+    o.forcePowerOfTwo = powerOfTwo;
+    o.forceDxt = dxt;
+    o.bits16 = bits16;
+    return o;
+  };
+  const int32_t full = EstimateTextureBytes(4, 4, 1, false, false, false);
+  const int32_t dxt = EstimateTextureBytes(4, 4, 1, false, true, false);
+  const int32_t bits16 = EstimateTextureBytes(4, 4, 1, false, false, true);
+  const int32_t unpadded = EstimateTextureBytes(3, 3, 1, false, false, false);
+  const struct {
+    const char* what;
+    const char* file;
+    TextureOptions options;
+    bool reduced, dds;
+    int side;  // 0: no texture
+    int32_t bytes;
+  } cases[] = {
+      {"the defaults", "pic.tga", TextureOptions(), true, true, 4, full},
+      {"no padding", "pic.tga", options(false, false, false), true, true, 3, unpadded},
+      {"compressed", "pic.tga", options(true, true, false), true, true, 4, dxt},
+      {"compression on a full-precision back end", "pic.tga", options(true, true, false), false, true, 4, full},
+      {"16-bit", "pic.tga", options(true, false, true), true, true, 4, bits16},
+      {"16-bit on a full-precision back end", "pic.tga", options(true, false, true), false, true, 4, full},
+      {"a DDS file", "tex.dds", TextureOptions(), true, true, 4, dxt},
+      {"a DDS file on a back end that takes none", "tex.dds", TextureOptions(), true, false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RenderDevice::Instance().ResetForTests();
+    ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::make_unique<StorageBackend>(c.reduced, c.dds), SideSetup()));
+    TextureManager::Instance().SetOptions(c.options);
+    TextureInfo info;
+    TextureHandle texture = LoadTexture(c.file, 0, -1, false, &info, nullptr);
+    EXPECT_EQ(c.side != 0, texture != 0);
+    if (!texture) continue;
+    EXPECT_EQ(c.side, info.textureWidth);
+    EXPECT_EQ(c.side, info.textureHeight);
+    EXPECT_EQ(c.bytes, info.memorySize);
+  }
 }
 
 // DXT1 blocks whose colour 0 is not above colour 1 have three colours and a
