@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "graphics/png_file.h"
 #include "graphics/render.h"
+#include "graphics/render_target.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "render_fakes.h"
@@ -149,6 +150,43 @@ TEST_F(RenderTest, PerspectivePlanesAndLetterbox) {
   EXPECT_FLOAT_EQ(1050, r.height);
   r = device.ComputeLetterbox(false);
   EXPECT_FLOAT_EQ(1680, r.width);
+}
+
+// A back end that sets both blend factors at once and switches culling off
+// around render targets, or neither.
+class ConventionBackend : public testing::StubBackend {
+ public:
+  explicit ConventionBackend(bool other) : other_(other) {}
+  bool SetsBlendFactorsTogether() const override { return other_; }
+  bool TargetsResetCulling() const override { return other_; }
+
+ private:
+  bool other_;
+};
+
+TEST_F(RenderTest, BackEndConventionsShapeBlendFactorsAndCulling) {
+  TextureRecord record;
+  record.renderBuffer = true;
+  record.texture = 7;
+  record.width = record.height = 16;
+  Bitmap target{true, &record, false};
+  for (bool other : {false, true}) {
+    SCOPED_TRACE(other ? "factors together, targets reset culling" : "the default renderer's conventions");
+    RenderDevice& device = RenderDevice::Instance();
+    device.ResetForTests();
+    ASSERT_TRUE(device.InitDevice(std::make_unique<ConventionBackend>(other), testing::WindowSetup(800, 600, false)));
+    device.SetBlendFactors(kBlendZero, kBlendSrcColor);
+    device.SetBlendFactors(kBlendKeep, kBlendKeep);
+    EXPECT_EQ(other ? kBlendOne : kBlendZero, device.States().srcBlend);
+    EXPECT_EQ(other ? kBlendOne : kBlendSrcColor, device.States().dstBlend);
+    const int culled = other ? kCullNone : kCullBack;
+    device.SetCullMode(kCullBack);
+    ASSERT_TRUE(BeginRenderTarget(&target, 0));
+    EXPECT_EQ(culled, device.States().cullMode) << "begun";
+    device.SetCullMode(kCullBack);
+    EndRenderTarget();
+    EXPECT_EQ(culled, device.States().cullMode) << "ended";
+  }
 }
 
 TEST_F(RenderTest, NameTables) {
