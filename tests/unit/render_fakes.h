@@ -25,12 +25,6 @@ class StubBackend : public gfx::Backend {
   int Height() const override { return 600; }
   bool HalfPixelOffset() const override { return true; }
   bool FlipsTargets() const override { return false; }
-  bool ReportsLifecycle() const override { return true; }
-  bool AddressModePerTexture() const override { return false; }
-  bool SetsBlendFactorsTogether() const override { return false; }
-  bool TargetsResetCulling() const override { return false; }
-  bool TakesDds() const override { return true; }
-  bool StoresReducedTextures() const override { return true; }
   gfx::TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override { return 1; }
   void ReleaseTexture(gfx::TextureHandle) override {}
   bool ReadTexture(gfx::TextureHandle, gfx::PixelImage&) override { return false; }

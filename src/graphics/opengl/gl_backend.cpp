@@ -214,7 +214,6 @@ class OpenGLBackend : public Backend {
   bool SetsBlendFactorsTogether() const override { return true; }
   bool TargetsResetCulling() const override { return true; }
   bool TakesDds() const override { return false; }
-  bool StoresReducedTextures() const override { return false; }
 
   TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget, const uint8_t* bgra) override {
     if (width <= 0 || height <= 0) return 0;

@@ -33,12 +33,6 @@ class SoftwareBackend : public Backend {
   int Height() const override { return backBuffer_.height; }
   bool HalfPixelOffset() const override { return true; }
   bool FlipsTargets() const override { return false; }
-  bool ReportsLifecycle() const override { return true; }
-  bool AddressModePerTexture() const override { return false; }
-  bool SetsBlendFactorsTogether() const override { return false; }
-  bool TargetsResetCulling() const override { return false; }
-  bool TakesDds() const override { return true; }
-  bool StoresReducedTextures() const override { return true; }
 
   TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget, const uint8_t* bgra) override {
     if (width <= 0 || height <= 0) return 0;
@@ -57,6 +51,7 @@ class SoftwareBackend : public Backend {
     if (Surface* surface = Find(handle)) ReduceToStorage(*surface, storage);
     return handle;
   }
+  bool StoresReducedTextures() const override { return true; }
   void ReleaseTexture(TextureHandle texture) override {
     queue_.Flush();
     auto it = textures_.find(texture);
