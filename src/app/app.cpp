@@ -9,6 +9,7 @@
 #include "app/config.h"
 #include "app/console.h"
 #include "app/frame_timer.h"
+#include "app/graphics_setup.h"
 #include "app/script_host.h"
 #include "app/settings.h"
 #include "app/window.h"
@@ -113,6 +114,7 @@ bool Application::Init() {
 void Application::CreateMainWindow() {
   Display& display = GetDisplay();
   gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  gfx::TextureManager::Instance().SetOptions(ConfiguredTextureOptions());
   for (int pass = 0; pass < 2; ++pass) {
     LogInfo("CreateMainWindow");
     hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);
@@ -120,8 +122,7 @@ void Application::CreateMainWindow() {
       FatalError("%s", fatal_text::kCannotCreateAppWindow);
       return;
     }
-    if (!Cfg().opengl &&
-        !device.InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth, display.clientHeight, bit16)) {
+    if (!Cfg().opengl && !device.InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       FatalError("%s", fatal_text::kCannotInitDirectX);
       return;
     }
@@ -156,9 +157,7 @@ void Application::RecreateDisplay(bool& giveUp) {
   if (rebuild) {
     CreateMainWindow();
   } else {
-    const Display& display = GetDisplay();
-    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth,
-                                                  display.clientHeight, bit16)) {
+    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       recreateOnActivateApp = true;
       giveUp = true;
       return;
@@ -216,7 +215,7 @@ void Application::DrawFrame(bool collect) {
   device.ClearFrame();
   if (device.BeginFrame()) {
     Render();
-    device.EndFrame();
+    device.EndFrame(GetDisplay().aspectCorrection);
   }
   if (collect) gfx::TextureManager::Instance().CollectUnreferenced();
   device.Present();
@@ -233,16 +232,17 @@ void Application::Update(float dt) {
 }
 
 void Application::Render() {
-  drawnPolysCount = 0;
-  drawnPolysSize = 0;
-  gfx::RenderDevice::Instance().SetBlendMode(1);
+  gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  device.ResetDrawnPolys();
+  device.SetBlendMode(1);
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
   if (!ErrorView()) {
     if (ScriptState()) {
       if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
-      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
+      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), device.DrawnPolysCount(),
+                            device.DrawnPolysSize());
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;

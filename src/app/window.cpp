@@ -1,6 +1,7 @@
 #include "app/window.h"
 
 #include "app/app.h"
+#include "app/graphics_setup.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"
@@ -19,13 +20,13 @@ constexpr int kVkF10 = 121;
 const char* TrueFalse(bool value) { return value ? "true" : "false"; }
 
 // The OpenGL context and the render device on it.
-bool InitOpenGLWindow(int width, int height) {
+bool InitOpenGLWindow() {
   Platform& platform = Platform::Get();
   if (!platform.CreateGLContext(App().bit16)) {
     FatalError("OpenGL error: Can't Create A GL Rendering Context.");
     return false;
   }
-  if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateOpenGLBackend(), width, height, App().bit16)) {
+  if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateOpenGLBackend(), MainDeviceSetup())) {
     platform.DestroyGLContext();
     return false;
   }
@@ -63,7 +64,7 @@ bool CreateAppWindow(int width, int height, bool fullScreen) {
   }
   display.fullScreenWindow = fullScreen;
   platform.ClientSize(display.clientWidth, display.clientHeight);
-  if (Cfg().opengl && !InitOpenGLWindow(display.clientWidth, display.clientHeight)) {
+  if (Cfg().opengl && !InitOpenGLWindow()) {
     FatalError("%s", fatal_text::kInitOpenGLWindow);
     return false;
   }

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "app/settings.h"
 #include "diag/log.h"
 #include "graphics/sprite_file.h"
 #include "graphics/texture_load.h"
@@ -185,7 +184,7 @@ void TextureManager::ReleaseAllTextures(bool warn) {
     if (backend && record->texture) backend->ReleaseTexture(record->texture);
   }
   records_.clear();
-  if (Cfg().dev_mode && warn && forgotten > 0 && Platform::Installed()) {
+  if (options_.developerMode && warn && forgotten > 0 && Platform::Installed()) {
     MessageBoxRequest box;
     box.caption = "Not released texture(s)";
     box.text = "Some textures are not released, for more information read a log file.";

@@ -52,6 +52,15 @@ struct TextureInfo {
   int32_t memorySize = 0;
 };
 
+// How textures are made from image files and looked after, as the
+// configuration chose.
+struct TextureOptions {
+  bool forcePowerOfTwo = true;  // images are padded to power-of-two sides
+  bool forceDxt = false;        // images are block compressed where the back end keeps reduced textures
+  bool bits16 = false;          // images take 16-bit formats there
+  bool developerMode = false;   // textures left unreleased at the end are shown in a message box
+};
+
 // The resource key of an image path: lower case, '/' separators, no extension.
 std::string TextureKey(const std::string& path);
 
@@ -63,6 +72,9 @@ TextureHandle LoadTexture(const std::string& path, int formats, int options, boo
 class TextureManager {
  public:
   static TextureManager& Instance();
+
+  void SetOptions(const TextureOptions& options) { options_ = options; }
+  const TextureOptions& Options() const { return options_; }
 
   TextureHandle CreateBlankTexture(int width, int height, bool alpha, bool renderTarget);
   // flags: 1 read the sprite file, 2 add a "main" sprite when there is none,
@@ -87,6 +99,7 @@ class TextureManager {
  private:
   bool CreateRenderTarget(TextureRecord& record, int width, int height, bool alpha);
   std::list<std::unique_ptr<TextureRecord>> records_;
+  TextureOptions options_;
 };
 
 }  // namespace tarn::gfx

@@ -209,6 +209,11 @@ class OpenGLBackend : public Backend {
   int Height() const override { return height_; }
   bool HalfPixelOffset() const override { return false; }
   bool FlipsTargets() const override { return true; }
+  bool ReportsLifecycle() const override { return false; }
+  bool AddressModePerTexture() const override { return true; }
+  bool SetsBlendFactorsTogether() const override { return true; }
+  bool TargetsResetCulling() const override { return true; }
+  bool TakesDds() const override { return false; }
 
   TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget, const uint8_t* bgra) override {
     if (width <= 0 || height <= 0) return 0;
