@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/app.h"
 #include "app/console.h"
 #include "app/window.h"
 #include "graphics/render.h"
@@ -110,6 +111,10 @@ void Console::RunLine(const std::string& line) {
     return;
   }
   AddText(line, 6);
+  if (strcasecmp(line.c_str(), "re") == 0) {
+    App().recreateOnActivateApp = true;  // the display is made again before the next frame
+    return;
+  }
   executing_ = true;
   RunConsoleCommand(line);
   executing_ = false;

@@ -192,10 +192,6 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
 }
 
 void RunConsoleCommand(const std::string& text) {
-  if (strcasecmp(text.c_str(), "re") == 0) {
-    App().recreateOnActivateApp = true;
-    return;
-  }
   lua_State* L = state;
   if (!L) return;
   int top = lua_gettop(L);

@@ -168,10 +168,6 @@ TEST_F(ScriptTest, ConsoleCommandsNeverStopTheGame) {
   RunConsoleCommand("error('boom')");
   RunConsoleCommand("this is not lua");
   EXPECT_EQ(Console::kClosed, Console::Instance().Mode());
-  App().recreateOnActivateApp = false;
-  RunConsoleCommand("RE");
-  EXPECT_TRUE(App().recreateOnActivateApp);
-  App().recreateOnActivateApp = false;
 }
 
 TEST_F(ScriptTest, MusicStoppedNoticeIsDeliveredOnceWithTheLaterName) {
