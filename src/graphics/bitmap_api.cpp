@@ -33,7 +33,8 @@ ScriptHandle NewBitmap(Make make) {
 // gfx_load_bitmap(path, [report]): a bitmap with its sprites, or nil.
 int gfx_load_bitmap(lua_State* L) {
   std::string path = args::TextOr(L, 1, std::string());
-  int flags = args::OptFlag(L, 2, true) ? 3 : 7;
+  int flags = gfx::kBitmapSpriteFile | gfx::kBitmapMainSprite;
+  if (!args::OptFlag(L, 2, true)) flags |= gfx::kBitmapQuiet;
   ScriptHandle handle =
       NewBitmap([&](Bitmap& bitmap) { return gfx::TextureManager::Instance().LoadBitmap(bitmap, path, flags); });
   args::RaiseIfErrorView(L);
@@ -59,7 +60,8 @@ int gfx_create_bitmap(lua_State* L) {
   bool alpha = args::OptFlag(L, 3, false);
   ScriptHandle handle = NewBitmap([&](Bitmap& bitmap) {
     gfx::TextureManager& textures = gfx::TextureManager::Instance();
-    if (textures.CreateRenderTargetBitmap(bitmap, width, height, alpha, 2) && bitmap.record->texture) return true;
+    bool made = textures.CreateRenderTargetBitmap(bitmap, width, height, alpha, gfx::kBitmapMainSprite);
+    if (made && bitmap.record->texture) return true;
     textures.ReleaseBitmap(bitmap);
     return false;
   });
