@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
-#include "app/app.h"
 #include "app/window.h"
 #include "platform/keys.h"
 #include "script/lua.h"
