@@ -56,15 +56,6 @@ int OptInteger(lua_State* L, int index, int fallback) {
   return HasNumber(L, index) ? Integer(L, index) : fallback;
 }
 
-void PushHandle(lua_State* L, void* object) {
-  if (object) lua_pushlightuserdata(L, object);
-  else lua_pushnil(L);
-}
-
-void* Handle(lua_State* L, int index) {
-  return lua_type(L, index) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, index) : nullptr;
-}
-
 uint32_t ColorFromText(const std::string& text) {
   uint32_t value = 0;
   uint32_t weight = 1;

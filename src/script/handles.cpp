@@ -1,7 +1,5 @@
 #include "script/handles.h"
 
-#include "script/args.h"
-
 namespace tarn {
 
 namespace {
@@ -92,11 +90,13 @@ void HandleTable::EraseOwned() {
 }
 
 ScriptHandle HandleTable::At(lua_State* L, int index) {
-  return ScriptHandle{reinterpret_cast<uintptr_t>(args::Handle(L, index))};
+  if (lua_type(L, index) != LUA_TLIGHTUSERDATA) return ScriptHandle();
+  return ScriptHandle{reinterpret_cast<uintptr_t>(lua_touserdata(L, index))};
 }
 
 void HandleTable::Push(lua_State* L, ScriptHandle handle) {
-  args::PushHandle(L, reinterpret_cast<void*>(handle.value));
+  if (handle) lua_pushlightuserdata(L, reinterpret_cast<void*>(handle.value));
+  else lua_pushnil(L);
 }
 
 }  // namespace tarn
