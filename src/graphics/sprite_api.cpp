@@ -36,7 +36,7 @@ int gfx_render_sprite(lua_State* L) {
   if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
   if (count >= 7) draw.scaleX = static_cast<float>(lua_tonumber(L, 7));
   if (count >= 8) draw.scaleY = static_cast<float>(lua_tonumber(L, 8));
-  uint32_t argb = args::Color(L, 9, 5);
+  uint32_t argb = args::Colour(L, 9, 5);
   draw.tint = gfx::TintFromArgb(argb);
   draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
   draw.scrollU = OptFloat(L, 10, 0);

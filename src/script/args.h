@@ -38,8 +38,8 @@ int OptInteger(lua_State* L, int index, int fallback);
 // The colour convention: a hexadecimal text (read from the right, only the low
 // 24 bits kept) and an opacity 0..1 (an optional number; NaN reads as 0).
 // Returns ARGB.
-uint32_t ColorFromText(const std::string& text);
-uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb = 0xFFFFFF,
+uint32_t ColourFromText(const std::string& text);
+uint32_t Colour(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb = 0xFFFFFF,
                double defaultOpacity = 1.0);
 uint8_t OpacityByte(double opacity);
 
