@@ -22,6 +22,7 @@
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "script/input.h"
+#include "platform/keys.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
 #include "script/lua.h"
@@ -34,9 +35,6 @@ constexpr const char* kHistoryFile = "console_history.txt";
 constexpr double kMaxFrameTime = 0.1;
 constexpr int kInactiveSleepMs = 50;
 constexpr int kRecreateRetryMs = 200;
-constexpr int kVkEnter = 13;
-constexpr int kVkAlt = 18;
-constexpr int kVkF8 = 119;
 
 bool ErrorView() { return Console::Instance().Mode() == Console::kErrorView; }
 
@@ -225,9 +223,9 @@ void Application::Update(float dt) {
   if (ErrorView()) return;
   if (Cfg().dev_mode) {
     if (!Console::Instance().HandleKeys()) return;
-    if (IsDown(kVkAlt) && IsStruck(kVkF8)) toggleFullScreen = true;
+    if (IsDown(kKeyAlt) && IsStruck(kKeyF8)) toggleFullScreen = true;
   }
-  if (IsDown(kVkAlt) && IsStruck(kVkEnter)) toggleFullScreen = true;
+  if (IsDown(kKeyAlt) && IsStruck(kKeyEnter)) toggleFullScreen = true;
   ScriptUpdate(dt);
 }
 

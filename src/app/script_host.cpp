@@ -9,7 +9,6 @@
 #include "app/window.h"
 #include "resources/filesystem.h"
 #include "script/input.h"
-#include "script/lua.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
 
@@ -47,15 +46,12 @@ MouseWindow LookAtWindow() {
   return window;
 }
 
-void RequestRecreate() { App().recreateOnActivateApp = true; }
-
 }  // namespace
 
 void ConnectScriptHost() {
   SetScriptFileReader(ReadGameFile);
   SetGameFacts(ReadGameFacts);
   SetMouseWindow(LookAtWindow);
-  SetRecreateRequest(RequestRecreate);
 }
 
 }  // namespace tarn

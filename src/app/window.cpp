@@ -6,6 +6,7 @@
 #include "diag/error.h"
 #include "diag/log.h"
 #include "graphics/render.h"
+#include "platform/keys.h"
 #include "resources/filesystem.h"
 #include "script/input.h"
 #include "script/lua.h"
@@ -15,8 +16,6 @@
 namespace tarn {
 
 namespace {
-constexpr int kVkAlt = 18;
-constexpr int kVkF10 = 121;
 const char* TrueFalse(bool value) { return value ? "true" : "false"; }
 
 // The OpenGL context and the render device on it.
@@ -98,7 +97,7 @@ void WindowProc(const Message& message) {
       Platform::Get().PostMessage({MsgType::Quit, 0, 0, 0});
       return;
     case MsgType::SysKeyDown:
-      if (message.param == kVkAlt || message.param == kVkF10) return;
+      if (message.param == kKeyAlt || message.param == kKeyF10) return;
       break;
     default:
       break;

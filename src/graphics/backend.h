@@ -27,8 +27,8 @@ enum AddressMode { kAddressWrap = 1, kAddressMirror = 2, kAddressClamp = 3 };
 
 // Blend factors in the Direct3D numbering.
 enum BlendFactor {
-  kBlendZero = 1, kBlendOne, kBlendSrcColor, kBlendInvSrcColor, kBlendSrcAlpha, kBlendInvSrcAlpha,
-  kBlendDestAlpha, kBlendInvDestAlpha, kBlendDestColor, kBlendInvDestColor,
+  kBlendZero = 1, kBlendOne, kBlendSrcColour, kBlendInvSrcColour, kBlendSrcAlpha, kBlendInvSrcAlpha,
+  kBlendDestAlpha, kBlendInvDestAlpha, kBlendDestColour, kBlendInvDestColour,
 };
 inline constexpr int kBlendKeep = 0x7FFFFFFF;
 enum BlendOp { kOpAdd = 1, kOpSubtract, kOpRevSubtract, kOpMin, kOpMax };
@@ -41,7 +41,7 @@ struct RenderStates {
   int srcBlend = kBlendSrcAlpha;
   int dstBlend = kBlendInvSrcAlpha;
   int blendOp = kOpAdd;
-  bool colorMask[4] = {true, true, true, true};  // r, g, b, a
+  bool colourMask[4] = {true, true, true, true};  // r, g, b, a
   int alphaFunc = kAlways;                         // kAlways: no test
   int alphaRef = 0;                                // 0..255
   int cullMode = kCullNone;

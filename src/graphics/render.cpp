@@ -279,11 +279,11 @@ void RenderDevice::SetBlendOp(int op) {
   ApplyStates();
 }
 
-void RenderDevice::SetColorMask(bool r, bool g, bool b, bool a) {
-  states_.colorMask[0] = r;
-  states_.colorMask[1] = g;
-  states_.colorMask[2] = b;
-  states_.colorMask[3] = a;
+void RenderDevice::SetColourMask(bool r, bool g, bool b, bool a) {
+  states_.colourMask[0] = r;
+  states_.colourMask[1] = g;
+  states_.colourMask[2] = b;
+  states_.colourMask[3] = a;
   ApplyStates();
 }
 

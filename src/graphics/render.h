@@ -76,7 +76,7 @@ class RenderDevice {
   void SetBlendMode(int mode);
   void SetBlendFactors(int src, int dst);
   void SetBlendOp(int op);
-  void SetColorMask(bool r, bool g, bool b, bool a);
+  void SetColourMask(bool r, bool g, bool b, bool a);
   void SetAlphaTest(int func, int ref);
   void SetCullMode(int mode);
   const RenderStates& States() const { return states_; }

@@ -80,7 +80,7 @@ bool CreateMainRenderTarget(int width, int height) {
   TargetState& state = State();
   ReleaseMainRenderTarget();
   auto bitmap = std::make_unique<Bitmap>();
-  if (!TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, false, 2)) return false;
+  if (!TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, false, kBitmapMainSprite)) return false;
   state.mainTarget = std::move(bitmap);
   return true;
 }

@@ -146,8 +146,8 @@ void DrawBox(float x, float y, float z, float width, float height, const Tint& t
   DrawSprite(draw);
 }
 
-uint32_t ParseColor(const char* text, double opacity, uint32_t defaultRgb) {
-  uint32_t rgb = text ? args::ColorFromText(text) : defaultRgb;
+uint32_t ParseColour(const char* text, double opacity, uint32_t defaultRgb) {
+  uint32_t rgb = text ? args::ColourFromText(text) : defaultRgb;
   return static_cast<uint32_t>(args::OpacityByte(opacity)) << 24 | (rgb & 0xFFFFFF);
 }
 

@@ -41,6 +41,11 @@ struct Bitmap {
 
 int32_t EstimateTextureBytes(int w, int h, int levels, bool alpha, bool compressed, bool bits16);
 
+// How a bitmap is made: kBitmapSpriteFile reads the sprite file beside the
+// image, kBitmapMainSprite adds a "main" sprite over the whole image when
+// there is none, kBitmapQuiet does not report a missing or unreadable file.
+enum BitmapFlag { kBitmapSpriteFile = 1, kBitmapMainSprite = 2, kBitmapQuiet = 4 };
+
 // Image formats, tried in this order.
 enum FormatBit { kFormatDds = 1, kFormatPng = 2, kFormatJpg = 4, kFormatTga = 8, kFormatBmp = 16 };
 
@@ -77,8 +82,7 @@ class TextureManager {
   const TextureOptions& Options() const { return options_; }
 
   TextureHandle CreateBlankTexture(int width, int height, bool alpha, bool renderTarget);
-  // flags: 1 read the sprite file, 2 add a "main" sprite when there is none,
-  // 4 do not report a missing or unreadable file.
+  // 'flags' in LoadBitmap and CreateRenderTargetBitmap: BitmapFlag bits.
   bool LoadBitmap(Bitmap& handle, const std::string& path, int flags);
   void ReloadChangedTextures();
   bool CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 #include "diag/error.h"
 #include "graphics/image/dds.h"

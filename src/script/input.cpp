@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/keys.h"
 #include "script/lua.h"
 
 namespace tarn {
@@ -13,8 +14,6 @@ namespace {
 constexpr unsigned kRepeatDelayMs = 400;
 constexpr unsigned kRepeatRateMs = 30;
 constexpr size_t kMaxChars = 40;
-constexpr int kVkShift = 16;
-constexpr int kVkCtrl = 17;
 
 struct KeyboardState {
   uint8_t state[256] = {};
@@ -78,7 +77,7 @@ std::vector<KeyName> BuildNames() {
 void AddCharacter(int code) {
   KeyboardState& kb = Input().keyboard;
   if (kb.chars.size() >= kMaxChars) return;
-  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kVkShift] != 0, kb.heldMask[kVkCtrl] != 0);
+  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kKeyShift] != 0, kb.heldMask[kKeyCtrl] != 0);
   if (c >= 32 && c < 256) kb.chars += static_cast<char>(c);
 }
 

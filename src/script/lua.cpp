@@ -16,7 +16,6 @@ namespace tarn {
 namespace {
 
 lua_State* state = nullptr;
-void (*recreateRequest)() = nullptr;
 
 struct MusicNotice {
   std::mutex lock;
@@ -85,8 +84,6 @@ const char* SourceUnit(const char* file) {
 }
 
 lua_State* ScriptState() { return state; }
-
-void SetRecreateRequest(void (*request)()) { recreateRequest = request; }
 
 const char* ScriptStatusName(int status) {
   switch (status) {
@@ -193,10 +190,6 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
 }
 
 void RunConsoleCommand(const std::string& text) {
-  if (strcasecmp(text.c_str(), "re") == 0) {
-    if (recreateRequest) recreateRequest();
-    return;
-  }
   lua_State* L = state;
   if (!L) return;
   int top = lua_gettop(L);

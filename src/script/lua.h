@@ -27,9 +27,6 @@ int RunProtected(lua_CFunction work, void* data, int nresults, const char* conte
 bool PushScriptGlobal(const char* name, const char* context, const char* sourceUnit, int line);
 bool LoadScriptFile(const std::string& path, bool fatal);
 void RunConsoleCommand(const std::string& text);
-// What the console's "re" asks of the application: to rebuild its display.
-// Registered at start-up; unregistered, "re" does nothing.
-void SetRecreateRequest(void (*request)());
 void ReportScriptFailure(int status);
 const char* ScriptStatusName(int status);
 

@@ -175,10 +175,10 @@ TEST_F(RenderTest, BackEndConventionsShapeBlendFactorsAndCulling) {
     RenderDevice& device = RenderDevice::Instance();
     device.ResetForTests();
     ASSERT_TRUE(device.InitDevice(std::make_unique<ConventionBackend>(other), testing::WindowSetup(800, 600, false)));
-    device.SetBlendFactors(kBlendZero, kBlendSrcColor);
+    device.SetBlendFactors(kBlendZero, kBlendSrcColour);
     device.SetBlendFactors(kBlendKeep, kBlendKeep);
     EXPECT_EQ(other ? kBlendOne : kBlendZero, device.States().srcBlend);
-    EXPECT_EQ(other ? kBlendOne : kBlendSrcColor, device.States().dstBlend);
+    EXPECT_EQ(other ? kBlendOne : kBlendSrcColour, device.States().dstBlend);
     const int culled = other ? kCullNone : kCullBack;
     device.SetCullMode(kCullBack);
     ASSERT_TRUE(BeginRenderTarget(&target, 0));
