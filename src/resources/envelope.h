@@ -10,7 +10,7 @@
 #include <istream>
 #include <string>
 
-#include "resources/pack.h"
+#include "resources/streams.h"
 
 namespace tarn {
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/streams.h"
+
 namespace tarn {
 
 struct PackEntry;
@@ -21,13 +23,6 @@ struct FileInfo {
   int64_t modified = 0;
 };
 
-// The engine's input stream: read/gcount, getline, seekg, good.
-using InputStream = std::istream;
-
-// The most a file may hold to be read whole or unpacked into memory. No game
-// file comes near it, and a hostile size or a decompression bomb cannot
-// exhaust memory or wrap a 32-bit length.
-constexpr uint64_t kMaxWholeFileBytes = uint64_t{1} << 30;
 // Logs the refusal of a file beyond kMaxWholeFileBytes.
 void LogFileTooLarge(const std::string& name, uint64_t size);
 

@@ -1,6 +1,5 @@
 #include "resources/pack.h"
 
-#include <bzlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -13,20 +12,16 @@
 
 #include "diag/log.h"
 #include "platform/hostfs.h"
+#include "resources/bzip2.h"
 
 namespace tarn {
 
 namespace {
 
 constexpr size_t kMaxPatternPieces = 20;
-// What one unpacked buffer can hold: its length travels as 32 bits.
-constexpr uint64_t kMaxUnpackedLength = 0xFFFFFFFFu;
 // The smallest record of each version: an empty name and the fixed fields.
 constexpr uint64_t kMinRecordV1 = 4 + 1 + 4 + 12;
 constexpr uint64_t kMinRecordV2 = 4 + 1 + 4 + 16;
-// bzip2's buffer interface counts in unsigned int; larger spans are fed in
-// pieces of this size.
-constexpr uint64_t kBzChunk = 1u << 30;
 
 uint32_t LoadU32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -220,130 +215,7 @@ ReadResult ReadDirectory(const std::string& path, PackDirectory& out, std::strin
   return ReadResult::kOk;
 }
 
-// ---- Streams ----
-
-// Reads memory that somebody else owns.
-class MemoryBuf : public std::streambuf {
- public:
-  MemoryBuf(const char* data, size_t length) {
-    char* begin = const_cast<char*>(data);
-    setg(begin, begin, begin + length);
-  }
-
- protected:
-  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
-    off_type base = dir == std::ios_base::beg ? 0 : dir == std::ios_base::cur ? gptr() - eback() : egptr() - eback();
-    return seekpos(pos_type(base + off), which);
-  }
-  pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
-    off_type target = off_type(pos);
-    if (!(which & std::ios_base::in) || target < 0 || target > egptr() - eback()) return pos_type(off_type(-1));
-    setg(eback(), eback() + target, egptr());
-    return pos;
-  }
-  std::streamsize showmanyc() override { return egptr() - gptr(); }
-};
-
-// Reads a span of a file in place, ending after the span's last byte.
-class BoundedFileBuf : public std::streambuf {
- public:
-  BoundedFileBuf(std::unique_ptr<std::istream> file, uint64_t begin, uint64_t length)
-      : file_(std::move(file)), begin_(begin), length_(length) {
-    setg(buffer_, buffer_, buffer_);
-  }
-
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    uint64_t pos = Position();
-    if (pos >= length_) return traits_type::eof();
-    uint64_t want = std::min<uint64_t>(sizeof(buffer_), length_ - pos);
-    std::streambuf* source = file_->rdbuf();
-    if (!source || source->pubseekpos(static_cast<std::streamoff>(begin_ + pos), std::ios_base::in) ==
-                       std::streampos(std::streamoff(-1)))
-      return traits_type::eof();
-    std::streamsize got = source->sgetn(buffer_, static_cast<std::streamsize>(want));
-    if (got <= 0) return traits_type::eof();
-    bufferStart_ = pos;
-    setg(buffer_, buffer_, buffer_ + got);
-    return traits_type::to_int_type(*gptr());
-  }
-
-  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
-    off_type base = dir == std::ios_base::beg   ? 0
-                    : dir == std::ios_base::cur ? static_cast<off_type>(Position())
-                                                : static_cast<off_type>(length_);
-    return seekpos(pos_type(base + off), which);
-  }
-
-  pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
-    off_type target = off_type(pos);
-    if (!(which & std::ios_base::in) || target < 0 || static_cast<uint64_t>(target) > length_)
-      return pos_type(off_type(-1));
-    uint64_t t = static_cast<uint64_t>(target);
-    if (t >= bufferStart_ && t <= bufferStart_ + static_cast<uint64_t>(egptr() - eback())) {
-      setg(eback(), eback() + (t - bufferStart_), egptr());
-    } else {
-      bufferStart_ = t;
-      setg(buffer_, buffer_, buffer_);
-    }
-    return pos;
-  }
-
-  std::streamsize showmanyc() override {
-    uint64_t pos = Position();
-    return pos >= length_ ? -1 : static_cast<std::streamsize>(length_ - pos);
-  }
-
- private:
-  uint64_t Position() const { return bufferStart_ + static_cast<uint64_t>(gptr() - eback()); }
-
-  std::unique_ptr<std::istream> file_;
-  uint64_t begin_;
-  uint64_t length_;
-  uint64_t bufferStart_ = 0;  // position of eback() within the span
-  char buffer_[16384];
-};
-
-// An input stream that owns its buffer object.
-class OwningStream : public std::istream {
- public:
-  explicit OwningStream(std::unique_ptr<std::streambuf> buf) : std::istream(nullptr), buf_(std::move(buf)) {
-    rdbuf(buf_.get());
-  }
-
- private:
-  std::unique_ptr<std::streambuf> buf_;
-};
-
-bool ReadExactly(std::istream& in, char* out, uint64_t length) {
-  while (length > 0) {
-    std::streamsize piece = static_cast<std::streamsize>(std::min<uint64_t>(length, kBzChunk));
-    in.read(out, piece);
-    if (in.gcount() != piece) return false;
-    out += piece;
-    length -= static_cast<uint64_t>(piece);
-  }
-  return true;
-}
-
 // ---- Writing ----
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-
-bool ReadHostFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  out = text.str();
-  return true;
-}
 
 bool SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
@@ -438,14 +310,10 @@ class ImageWriter {
     uint32_t compression = contents->empty() ? kPackStored : options_.compression;
     const std::string* data = contents;
     if (compression == kPackBzip2) {
-      uint64_t room = contents->size() + contents->size() / 100 + 600;
-      if (room > 0xFFFFFFFFu) return SetError(error_, "\"" + node.name + "\" is too large to compress");
-      packed.resize(room);
-      unsigned int packedLength = static_cast<unsigned int>(room);
-      int rc = BZ2_bzBuffToBuffCompress(&packed[0], &packedLength, const_cast<char*>(contents->data()),
-                                        static_cast<unsigned int>(contents->size()), 9, 0, 0);
-      if (rc != BZ_OK) return SetError(error_, "cannot compress \"" + node.name + "\"");
-      packed.resize(packedLength);
+      if (Bzip2Bound(contents->size()) > 0xFFFFFFFFu)
+        return SetError(error_, "\"" + node.name + "\" is too large to compress");
+      if (!PackBzip2(contents->data(), contents->size(), 9, packed))
+        return SetError(error_, "cannot compress \"" + node.name + "\"");
       data = &packed;
     }
     if (dataPos_ + data->size() > 0xFFFFFFFFu) return SetError(error_, "the archive would exceed 4 GiB");
@@ -648,97 +516,7 @@ int FSSourcePack::SearchEntries(const std::vector<std::string>& components, bool
   return count;
 }
 
-// ---- Streams and unpacking ----
-
-std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length) {
-  return std::make_unique<OwningStream>(std::make_unique<MemoryBuf>(data, length));
-}
-
-std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
-                                               uint64_t length) {
-  return std::make_unique<OwningStream>(std::make_unique<BoundedFileBuf>(std::move(file), begin, length));
-}
-
-bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected, uint64_t limit,
-                 std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge) {
-  out.reset();
-  outLength = 0;
-  if (tooLarge) *tooLarge = false;
-  limit = std::min<uint64_t>(limit, kMaxUnpackedLength);
-  if (sizeKnown && expected > limit) {
-    if (tooLarge) *tooLarge = true;
-    return false;
-  }
-  const uint64_t cap = sizeKnown ? expected : limit;
-  if ((sizeKnown && expected == 0) || (!sizeKnown && packedLength == 0)) {
-    out.reset(new (std::nothrow) char[1]);
-    return out != nullptr;
-  }
-  // Start with room for what the packed bytes plausibly hold and grow only as
-  // the stream really delivers more.
-  uint64_t capacity = std::min<uint64_t>(cap, static_cast<uint64_t>(packedLength) * 64 + (1u << 20));
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity ? capacity : 1]);
-  if (!buffer) return false;
-
-  bz_stream stream;
-  std::memset(&stream, 0, sizeof(stream));
-  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
-  uint64_t produced = 0;
-  size_t consumed = 0;
-  char sink = 0;
-  bool ok = false;
-  for (;;) {
-    if (stream.avail_in == 0 && consumed < packedLength) {
-      uint64_t piece = std::min<uint64_t>(packedLength - consumed, kBzChunk);
-      stream.next_in = const_cast<char*>(packed + consumed);
-      stream.avail_in = static_cast<unsigned int>(piece);
-      consumed += piece;
-    }
-    bool full = produced == capacity;
-    if (full && capacity < cap) {
-      uint64_t grown = std::min<uint64_t>(cap, capacity * 2);
-      std::unique_ptr<char[]> bigger(new (std::nothrow) char[grown]);
-      if (!bigger) break;
-      std::memcpy(bigger.get(), buffer.get(), produced);
-      buffer = std::move(bigger);
-      capacity = grown;
-      full = false;
-    }
-    unsigned int room;
-    if (full) {
-      // Any byte beyond the cap lands here and rejects the data.
-      stream.next_out = &sink;
-      room = 1;
-    } else {
-      stream.next_out = buffer.get() + produced;
-      room = static_cast<unsigned int>(std::min<uint64_t>(capacity - produced, kBzChunk));
-    }
-    stream.avail_out = room;
-    unsigned int inBefore = stream.avail_in;
-    int rc = BZ2_bzDecompress(&stream);
-    unsigned int wrote = room - stream.avail_out;
-    if (full && wrote > 0) {
-      // More data than the size allows: damaged when the size was declared,
-      // beyond the limit when it was not.
-      if (tooLarge && !sizeKnown) *tooLarge = true;
-      break;
-    }
-    produced += wrote;
-    if (rc == BZ_STREAM_END) {
-      ok = !sizeKnown || produced == expected;
-      break;
-    }
-    if (rc != BZ_OK) break;
-    // No progress: the stream is truncated (or stuck); another call would
-    // change nothing.
-    if (wrote == 0 && stream.avail_in == inBefore) break;
-  }
-  BZ2_bzDecompressEnd(&stream);
-  if (!ok) return false;
-  out = std::move(buffer);
-  outLength = static_cast<uint32_t>(produced);
-  return true;
-}
+// ---- Opening entries ----
 
 OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
                        uint64_t limit) {
@@ -757,10 +535,7 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
     if (entry.size > limit) return OpenedStream::TooLarge(entry.size);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[entry.size ? entry.size : 1]);
     if (!buffer || !ReadExactly(*file, buffer.get(), entry.size)) return result;
-    result.stream = MakeMemoryStream(buffer.get(), entry.size);
-    result.buffer = std::move(buffer);
-    result.length = entry.size;
-    return result;
+    return OpenedStream::InMemory(std::move(buffer), entry.size);
   }
   if (entry.compression == kPackBzip2) {
     // Refused before anything is read or allocated when either size is too
@@ -779,10 +554,7 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
       return result;
     }
     packed.reset();
-    result.stream = MakeMemoryStream(unpacked.get(), length);
-    result.buffer = std::move(unpacked);
-    result.length = length;
-    return result;
+    return OpenedStream::InMemory(std::move(unpacked), length);
   }
   return result;  // unknown compression
 }

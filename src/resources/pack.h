@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "resources/filesystem.h"
+#include "resources/streams.h"
 
 namespace tarn {
 
@@ -117,43 +118,6 @@ class FSSourcePack : public FSSource {
   uint32_t version_ = 0;
   PackEntry root_;
 };
-
-// A stream handed out by the file system together with the buffer it reads
-// from (null for a stream over a file) and the length of its contents.
-struct OpenedStream {
-  std::unique_ptr<InputStream> stream;
-  std::unique_ptr<char[]> buffer;
-  uint32_t length = 0;
-  // Set when the open failed because the contents exceed kMaxWholeFileBytes;
-  // refusedSize is then their declared size, or 0 when it is not known.
-  bool tooLarge = false;
-  uint64_t refusedSize = 0;
-  explicit operator bool() const { return stream != nullptr; }
-  static OpenedStream TooLarge(uint64_t size) {
-    OpenedStream refused;
-    refused.tooLarge = true;
-    refused.refusedSize = size;
-    return refused;
-  }
-};
-
-// A stream over 'length' bytes of memory that it does not own.
-std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length);
-// A stream over the bytes [begin, begin + length) of 'file', which it owns; it
-// reads the file in place and ends after the last of those bytes.
-std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
-                                               uint64_t length);
-
-// Unpacks one bzip2 stream. With 'sizeKnown' the result must be exactly
-// 'expected' bytes long, and decompression stops as soon as the data runs
-// past that; otherwise it may be as long as 'limit'. Either way nothing beyond
-// 'limit' is produced: an expected size above it fails at once, and
-// 'tooLarge' (when given) tells such a failure from damaged data. The buffer
-// grows only as data arrives, so a small damaged file cannot claim a huge
-// allocation. The buffer is never null on success (at least one byte is
-// allocated).
-bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected,
-                 uint64_t limit, std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge = nullptr);
 
 // Opens an entry of an archive: 'file' is the open archive, which the result
 // takes over (stored entries read in place) or closes. Null for an entry that

@@ -17,6 +17,7 @@
 #include "app/console.h"
 #include "diag/log.h"
 #include "platform/hostfs.h"
+#include "resources/bzip2.h"
 #include "resources/envelope.h"
 #include "resources/filesystem.h"
 #include "resources/pack.h"
