@@ -1,7 +1,7 @@
 // Pack archives: one host file holding a tree of folders and files, each file
 // stored as it is or compressed with bzip2. The engine mounts archives as
 // read-only sources of the virtual file system; the archive tool (tarn-pack)
-// writes them with the writer at the end of this header.
+// writes them (tools/pack/pack_write.h).
 //
 // Archive layout (all integers little-endian):
 //   u32 version (2 = version-2 records, anything else = version-1 records)
@@ -38,6 +38,8 @@ constexpr uint32_t kPackBzip2 = 2;
 // Folders nested deeper than this cannot be named (a name has at most 30
 // components), so an archive that holds them is refused.
 constexpr int kMaxPackDepth = 30;
+// The bytes of a record besides its name: the smallest record of a version.
+constexpr uint64_t PackRecordFixedBytes(uint32_t version) { return 4 + 1 + 4 + (version == 2 ? 16 : 12); }
 
 // The key of an entry in its folder: folders sort before files, then names in
 // ascending byte order. A folder and a file of one name can live side by side.
@@ -125,39 +127,5 @@ class FSSourcePack : public FSSource {
 // Nothing beyond 'limit' bytes goes into memory.
 OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
                        uint64_t limit = kMaxWholeFileBytes);
-
-// ---- Writing archives (the archive tool and tests) ----
-
-// A tree to write: folders hold children, files hold their contents.
-struct PackSourceNode {
-  std::string name;
-  bool isDir = false;
-  std::string contents;   // used when hostPath is empty
-  std::string hostPath;   // a host file to read the contents from at write time
-  std::vector<PackSourceNode> children;
-};
-
-struct PackWriteOptions {
-  uint32_t version = 2;
-  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2 (version 2 only)
-};
-
-// The bytes of an archive holding 'root''s children, in the order given.
-// Names are written as they are; use the folder reader for lower-casing.
-bool BuildPackImage(const PackSourceNode& root, const PackWriteOptions& options, std::string& image,
-                    std::string* error);
-// Reads a host folder into a tree: names lower-cased, children sorted the way
-// the archive orders them; file contents are read when the archive is
-// written. Fails on nesting deeper than an archive can hold and on two names
-// that differ only by case.
-bool ReadSourceFolder(const std::string& folder, PackSourceNode& root, std::string* error);
-bool WritePackFromFolder(const std::string& folder, const std::string& archive, const PackWriteOptions& options,
-                         std::string* error);
-// True for an entry name that can be written below a folder: not empty, not
-// "." or "..", no slash or backslash, no NUL.
-bool IsSafeEntryName(const std::string& name);
-// Writes every entry of the archive below 'folder' (created if missing).
-// Refuses names that would leave the folder and stops at the first error.
-bool ExtractPack(const std::string& archive, const std::string& folder, std::string* error);
 
 }  // namespace tarn
