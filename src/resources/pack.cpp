@@ -5,15 +5,11 @@
 #include <fstream>
 #include <new>
 
-#include "diag/log.h"
-#include "platform/hostfs.h"
 #include "resources/bzip2.h"
 
 namespace tarn {
 
 namespace {
-
-constexpr size_t kMaxPatternPieces = 20;
 
 uint32_t LoadU32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -168,40 +164,6 @@ class DirectoryParser {
   std::string error_;
 };
 
-enum class ReadResult { kOk, kCannotOpen, kDamaged };
-
-ReadResult ReadDirectory(const std::string& path, PackDirectory& out, std::string& error) {
-  out.root = PackEntry();
-  out.root.isDir = true;
-  out.version = 0;
-  out.fileSize = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) {
-    error = "cannot be opened";
-    return ReadResult::kCannotOpen;
-  }
-  in.seekg(0, std::ios::end);
-  std::streamoff end = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (end < 0 || !in) {
-    error = "cannot be read";
-    return ReadResult::kCannotOpen;
-  }
-  out.fileSize = static_cast<uint64_t>(end);
-  DirectoryReader reader(in, out.fileSize);
-  uint32_t rootCount = 0;
-  if (!reader.U32(out.version) || !reader.U32(rootCount)) {
-    error = "the header is truncated";
-    return ReadResult::kDamaged;
-  }
-  DirectoryParser parser(reader, out.version);
-  if (!parser.Children(out.root, rootCount, 1)) {
-    error = parser.error();
-    out.root.children.clear();
-    return ReadResult::kDamaged;
-  }
-  return ReadResult::kOk;
-}
 
 }  // namespace
 
@@ -212,122 +174,44 @@ const PackEntry* PackEntry::Child(bool dir, const std::string& childName) const 
   return it == children.end() ? nullptr : it->second.get();
 }
 
+PackReadResult ReadPackDirectory(const std::string& path, PackDirectory& out, std::string& error) {
+  out.root = PackEntry();
+  out.root.isDir = true;
+  out.version = 0;
+  out.fileSize = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    error = "cannot be opened";
+    return PackReadResult::kCannotOpen;
+  }
+  in.seekg(0, std::ios::end);
+  std::streamoff end = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (end < 0 || !in) {
+    error = "cannot be read";
+    return PackReadResult::kCannotOpen;
+  }
+  out.fileSize = static_cast<uint64_t>(end);
+  DirectoryReader reader(in, out.fileSize);
+  uint32_t rootCount = 0;
+  if (!reader.U32(out.version) || !reader.U32(rootCount)) {
+    error = "the header is truncated";
+    return PackReadResult::kDamaged;
+  }
+  DirectoryParser parser(reader, out.version);
+  if (!parser.Children(out.root, rootCount, 1)) {
+    error = parser.error();
+    out.root.children.clear();
+    return PackReadResult::kDamaged;
+  }
+  return PackReadResult::kOk;
+}
+
 bool ReadPackDirectory(const std::string& path, PackDirectory& out, std::string* error) {
   std::string why;
-  bool ok = ReadDirectory(path, out, why) == ReadResult::kOk;
+  bool ok = ReadPackDirectory(path, out, why) == PackReadResult::kOk;
   if (!ok && error) *error = why;
   return ok;
-}
-
-// ---- Patterns ----
-
-PackPattern::PackPattern(const std::string& pattern) {
-  if (pattern.find_first_not_of('*') == std::string::npos || pattern == "*.*") {
-    all_ = true;
-    return;
-  }
-  size_t pos = 0;
-  for (;;) {
-    if (pieces_.size() == kMaxPatternPieces) {
-      openEnded_ = true;  // the rest of the pattern is ignored
-      break;
-    }
-    size_t star = pattern.find('*', pos);
-    if (star == std::string::npos) {
-      pieces_.push_back(pattern.substr(pos));
-      break;
-    }
-    pieces_.push_back(pattern.substr(pos, star - pos));
-    pos = star + 1;
-  }
-  if (pattern.back() == '*') openEnded_ = true;
-}
-
-bool PackPattern::Matches(const std::string& name) const {
-  if (all_) return true;
-  size_t pos = 0;
-  for (size_t i = 0; i < pieces_.size(); ++i) {
-    const std::string& piece = pieces_[i];
-    if (i == 0) {
-      if (name.compare(0, piece.size(), piece) != 0) return false;
-      pos = piece.size();
-      continue;
-    }
-    size_t at = name.find(piece, pos);
-    if (at == std::string::npos) return false;
-    pos = at + piece.size();
-  }
-  return openEnded_ || pos == name.size();
-}
-
-bool PackPatternMatch(const std::string& pattern, const std::string& name) {
-  return PackPattern(pattern).Matches(name);
-}
-
-// ---- The pack source ----
-
-FSSourcePack::~FSSourcePack() { Close(); }
-
-void FSSourcePack::Close() {
-  if (!mounted()) return;
-  FSSource::Close();
-  root_.children.clear();
-}
-
-bool FSSourcePack::Open(const std::string& path) {
-  std::string found = hostfs::FindNoCase(path);
-  hostfs::Entry entry;
-  if (found.empty() || !hostfs::Stat(found, entry) || entry.isDir) return false;
-  FSSource::Open(path);
-  hostPath_ = found;
-  modified_ = entry.modified;
-  PackDirectory directory;
-  std::string why;
-  ReadResult result = ReadDirectory(found, directory, why);
-  if (result != ReadResult::kOk) {
-    if (result == ReadResult::kDamaged)
-      LogWarning("Pack archive <%s> is damaged (%s); it is not mounted", path.c_str(), why.c_str());
-    Close();
-    return false;
-  }
-  version_ = directory.version;
-  root_ = std::move(directory.root);
-  return true;
-}
-
-const PackEntry* FSSourcePack::FindEntry(const std::vector<std::string>& components) const {
-  if (!mounted() || components.empty()) return nullptr;
-  const PackEntry* entry = &root_;
-  for (size_t i = 0; i < components.size() && entry; ++i)
-    entry = entry->Child(i + 1 < components.size(), components[i]);
-  return entry;
-}
-
-int FSSourcePack::SearchEntries(const std::vector<std::string>& components, bool files, bool dirs,
-                                std::map<std::string, FileInfo>* results, bool withPaths) const {
-  if (!mounted() || components.empty() || (!files && !dirs)) return 0;
-  std::string prefix;
-  const PackEntry* folder = &root_;
-  for (size_t i = 0; i + 1 < components.size(); ++i) {
-    if (withPaths) prefix += components[i] + "/";
-    folder = folder->Child(true, components[i]);
-    if (!folder) return 0;
-  }
-  PackPattern pattern(components.back());
-  int count = 0;
-  for (const auto& item : folder->children) {
-    const PackEntry& child = *item.second;
-    if (child.isDir ? !dirs : !files) continue;
-    if (!pattern.Matches(child.name)) continue;
-    if (results) {
-      FileInfo info;
-      info.size = child.isDir ? 0xFFFFFFFFu : child.size;
-      info.modified = modified_;
-      if (!results->emplace(prefix + child.name, info).second) continue;
-    }
-    ++count;
-  }
-  return count;
 }
 
 // ---- Opening entries ----

@@ -28,7 +28,6 @@
 #include <string>
 #include <vector>
 
-#include "resources/filesystem.h"
 #include "resources/streams.h"
 
 namespace tarn {
@@ -78,48 +77,10 @@ struct PackDirectory {
 // Reads and checks the directory of the archive at 'path'. On failure returns
 // false with a short reason in 'error' (the tree is then left empty).
 bool ReadPackDirectory(const std::string& path, PackDirectory& out, std::string* error);
-
-// The '*'-only pattern of archive searches. Pieces between stars are matched
-// at their leftmost occurrence, without backtracking; '?' is an ordinary
-// character.
-class PackPattern {
- public:
-  explicit PackPattern(const std::string& pattern);
-  bool Matches(const std::string& name) const;
-
- private:
-  bool all_ = false;
-  bool openEnded_ = false;
-  std::vector<std::string> pieces_;
-};
-bool PackPatternMatch(const std::string& pattern, const std::string& name);
-
-class FSSourcePack : public FSSource {
- public:
-  FSSourcePack() : FSSource(kPack) {}
-  ~FSSourcePack() override;
-  void Close() override;
-  bool Open(const std::string& path) override;
-
-  // The file entry at the components of a normalised name, or null.
-  const PackEntry* FindEntry(const std::vector<std::string>& components) const;
-  // Lists the entries of the folder named by all components but the last whose
-  // names match the last component as a pattern (see Search of FileSystem).
-  int SearchEntries(const std::vector<std::string>& components, bool files, bool dirs,
-                    std::map<std::string, FileInfo>* results, bool withPaths) const;
-
-  // The archive's path on disk (found whatever its case) and its host facts.
-  const std::string& hostPath() const { return hostPath_; }
-  int64_t modified() const { return modified_; }
-  uint32_t version() const { return version_; }
-  const PackEntry& root() const { return root_; }
-
- private:
-  std::string hostPath_;
-  int64_t modified_ = 0;
-  uint32_t version_ = 0;
-  PackEntry root_;
-};
+// The same, telling an archive that cannot be opened from a damaged one
+// (whose reason goes to 'error').
+enum class PackReadResult { kOk, kCannotOpen, kDamaged };
+PackReadResult ReadPackDirectory(const std::string& path, PackDirectory& out, std::string& error);
 
 // Opens an entry of an archive: 'file' is the open archive, which the result
 // takes over (stored entries read in place) or closes. Null for an entry that

@@ -23,6 +23,8 @@
 #include "resources/envelope.h"
 #include "resources/filesystem.h"
 #include "resources/pack.h"
+#include "resources/pack_pattern.h"
+#include "resources/pack_source.h"
 #include "resources/write_ops.h"
 #include "test_support.h"
 
