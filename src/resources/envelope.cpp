@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <new>
 
 #include "platform/hostfs.h"
@@ -56,6 +58,23 @@ OpenedStream OpenEnvelope(std::istream& file, uint64_t fileSize) {
   if (!UnpackBzip2(packed.get(), packedLength, true, unpackedSize, kMaxWholeFileBytes, unpacked, length)) return result;
   packed.reset();
   return OpenedStream::InMemory(std::move(unpacked), length);
+}
+
+OpenedStream OpenHostFile(const std::string& path, uint64_t size) {
+  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!file->is_open()) return OpenedStream();
+  if (size > kEnvelopeProbeSize) {
+    char first8[kEnvelopeProbeSize];
+    file->read(first8, sizeof(first8));
+    if (file->gcount() == sizeof(first8) && IsEnvelope(first8)) return OpenEnvelope(*file, size);
+    file->clear();
+    file->seekg(0);
+    if (!*file) return OpenedStream();
+  }
+  OpenedStream result;
+  result.stream = std::move(file);
+  result.length = static_cast<uint32_t>(size);
+  return result;
 }
 
 bool BuildEnvelope(const char* contents, size_t length, std::string& out) {

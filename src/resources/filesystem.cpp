@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 
 #include "diag/log.h"
 #include "platform/hostfs.h"
 #include "resources/envelope.h"
 #include "resources/folder_source.h"
-#include "resources/pack.h"
 #include "resources/pack_source.h"
 #include "resources/write_ops.h"
 
@@ -82,16 +80,16 @@ void FileSystem::MountStandardSources(const std::vector<std::string>& dataSource
   Mount(Resolve("."));
 }
 
-bool FileSystem::Find(const std::string& name, bool includePacks, FoundFile& found) {
-  if (sources_.empty()) return false;
+const FSSource* FileSystem::Find(const std::string& name, bool includePacks, FoundFile& found) const {
+  if (sources_.empty()) return nullptr;
   NormalisedName normalised = NormaliseName(name);
-  if (!normalised.ok) return false;
+  if (!normalised.ok) return nullptr;
   for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
     const FSSource& source = **it;
     if (source.IsArchive() && !includePacks) continue;
-    if (source.Find(normalised, found)) return true;
+    if (source.Find(normalised, found)) return &source;
   }
-  return false;
+  return nullptr;
 }
 
 bool FileSystem::Exists(const std::string& name, bool includePacks, FileInfo* info) {
@@ -109,6 +107,7 @@ InputStream* FileSystem::RegisterStream(std::unique_ptr<InputStream> stream, std
 
 InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool loadIntoMemory) {
   FoundFile found;
+  const FSSource* source = nullptr;
   if (hostfs::IsAbsolute(name)) {
     hostfs::Entry entry;
     if (!hostfs::Stat(name, entry) || entry.isDir) return nullptr;
@@ -116,42 +115,20 @@ InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool 
     found.hostSize = entry.size;
     found.info.size = static_cast<uint32_t>(entry.size);
     found.info.modified = entry.modified;
-  } else if (!Find(name, true, found)) {
-    return nullptr;
+  } else {
+    source = Find(name, true, found);
+    if (!source) return nullptr;
   }
   if (info) *info = found.info;
-  auto stream = std::make_unique<std::ifstream>(found.hostPath, std::ios::binary);
-  if (!stream->is_open()) return nullptr;
-
-  if (found.entry) {
-    // A pack entry: read in place from the archive, or unpacked into memory.
-    OpenedStream opened = OpenEntry(std::move(stream), *found.entry, loadIntoMemory);
-    if (!opened) {
-      if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
-      return nullptr;
-    }
-    // A compressed entry of a version-1 archive learns its size only now.
-    if (info) info->size = opened.length;
-    return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
+  OpenedStream opened = source ? source->OpenFile(found, loadIntoMemory) : OpenHostFile(found.hostPath, found.hostSize);
+  if (!opened) {  // a damaged entry or envelope does not open
+    if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
+    return nullptr;
   }
-
-  if (found.hostSize > kEnvelopeProbeSize) {
-    char first8[8];
-    stream->read(first8, sizeof(first8));
-    if (stream->gcount() == sizeof(first8) && IsEnvelope(first8)) {
-      OpenedStream opened = OpenEnvelope(*stream, found.hostSize);
-      if (!opened) {  // a damaged envelope does not open
-        if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
-        return nullptr;
-      }
-      if (info) info->size = opened.length;
-      return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
-    }
-    stream->clear();
-    stream->seekg(0);
-    if (!*stream) return nullptr;
-  }
-  return RegisterStream(std::move(stream), nullptr);
+  // A compressed entry of a version-1 archive, or an envelope, learns its
+  // size only now.
+  if (info) info->size = opened.length;
+  return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
 }
 
 void FileSystem::CloseRead(InputStream* stream) {

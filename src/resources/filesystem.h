@@ -63,7 +63,8 @@ class FileSystem {
   void ResetForTests();
 
  private:
-  bool Find(const std::string& name, bool includePacks, FoundFile& found);
+  // The newest source holding the file, or null.
+  const FSSource* Find(const std::string& name, bool includePacks, FoundFile& found) const;
   void ComputeUserDataFolder();
   bool CreateParentFolders(const std::string& path);
   InputStream* RegisterStream(std::unique_ptr<InputStream> stream, std::unique_ptr<char[]> buffer);

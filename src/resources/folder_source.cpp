@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/hostfs.h"
+#include "resources/envelope.h"
 
 namespace tarn {
 
@@ -53,6 +54,10 @@ int FSSourceDir::Search(const NormalisedName& pattern, bool files, bool dirs, st
     ++count;
   }
   return count;
+}
+
+OpenedStream FSSourceDir::OpenFile(const FoundFile& found, bool) const {
+  return OpenHostFile(found.hostPath, found.hostSize);
 }
 
 }  // namespace tarn

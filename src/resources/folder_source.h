@@ -16,6 +16,7 @@ class FSSourceDir : public FSSource {
   bool Find(const NormalisedName& name, FoundFile& found) const override;
   int Search(const NormalisedName& pattern, bool files, bool dirs, std::map<std::string, FileInfo>* results,
              bool withPaths) const override;
+  OpenedStream OpenFile(const FoundFile& found, bool loadIntoMemory) const override;
 };
 
 }  // namespace tarn

@@ -1,5 +1,8 @@
 #include "resources/pack_source.h"
 
+#include <fstream>
+#include <memory>
+
 #include "diag/log.h"
 #include "platform/hostfs.h"
 #include "resources/pack_pattern.h"
@@ -83,6 +86,14 @@ bool FSSourcePack::Find(const NormalisedName& name, FoundFile& found) const {
 int FSSourcePack::Search(const NormalisedName& pattern, bool files, bool dirs,
                          std::map<std::string, FileInfo>* results, bool withPaths) const {
   return SearchEntries(pattern.components, files, dirs, results, withPaths);
+}
+
+OpenedStream FSSourcePack::OpenFile(const FoundFile& found, bool loadIntoMemory) const {
+  if (!found.entry) return OpenedStream();
+  auto file = std::make_unique<std::ifstream>(found.hostPath, std::ios::binary);
+  if (!file->is_open()) return OpenedStream();
+  // Read in place from the archive, or unpacked into memory.
+  return OpenEntry(std::move(file), *found.entry, loadIntoMemory);
 }
 
 }  // namespace tarn

@@ -21,6 +21,7 @@ class FSSourcePack : public FSSource {
   bool Find(const NormalisedName& name, FoundFile& found) const override;
   int Search(const NormalisedName& pattern, bool files, bool dirs, std::map<std::string, FileInfo>* results,
              bool withPaths) const override;
+  OpenedStream OpenFile(const FoundFile& found, bool loadIntoMemory) const override;
 
   // The file entry at the components of a normalised name, or null.
   const PackEntry* FindEntry(const std::vector<std::string>& components) const;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/streams.h"
+
 namespace tarn {
 
 struct PackEntry;
@@ -51,6 +53,9 @@ class FSSource {
   // many entries it added (or matched, without 'results').
   virtual int Search(const NormalisedName& pattern, bool files, bool dirs, std::map<std::string, FileInfo>* results,
                      bool withPaths) const = 0;
+  // Opens a file that Find found: read in place, or unpacked into memory
+  // when 'loadIntoMemory' is set or the file is stored compressed.
+  virtual OpenedStream OpenFile(const FoundFile& found, bool loadIntoMemory) const = 0;
 
   bool mounted() const { return mounted_; }
   const std::string& path() const { return path_; }

@@ -62,6 +62,25 @@ TEST_F(SourceTest, FolderAndPackFindTheSameFiles) {
   }
 }
 
+TEST_F(SourceTest, FolderAndPackOpenWhatTheyFind) {
+  for (const std::unique_ptr<FSSource>& source : sources_) {
+    SCOPED_TRACE(source->IsArchive() ? "pack" : "folder");
+    for (const auto& file : kTree) {
+      for (bool loadIntoMemory : {false, true}) {
+        FoundFile found;
+        ASSERT_TRUE(source->Find(NormaliseName(file.first), found)) << file.first;
+        OpenedStream opened = source->OpenFile(found, loadIntoMemory);
+        ASSERT_TRUE(opened) << file.first;
+        EXPECT_EQ(file.second.size(), opened.length) << file.first;
+        std::string contents(file.second.size() + 1, '\0');
+        opened.stream->read(&contents[0], static_cast<std::streamsize>(contents.size()));
+        contents.resize(static_cast<size_t>(opened.stream->gcount()));
+        EXPECT_EQ(file.second, contents) << file.first;
+      }
+    }
+  }
+}
+
 TEST_F(SourceTest, FolderAndPackSearchAlike) {
   struct Case {
     const char* pattern;
