@@ -1,6 +1,5 @@
 #include "resources/pack.h"
 
-
 #include <algorithm>
 #include <fstream>
 #include <new>
