@@ -10,9 +10,6 @@
 #include <random>
 #include <vector>
 
-#include "app/app.h"
-#include "app/settings.h"
-#include "app/window.h"
 #include "graphics/render.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/sdl/sdl_platform.h"
@@ -115,13 +112,14 @@ void Print(const Results& sw, const Results* gl) {
 
 int main(int argc, char** argv) {
   double seconds = argc > 1 ? atof(argv[1]) : 2.0;
-  App().perspective = false;
-  GetDisplay().gameWidth = kWidth;
-  GetDisplay().gameHeight = kHeight;
+  DeviceSetup setup;
+  setup.width = setup.gameWidth = kWidth;
+  setup.height = setup.gameHeight = kHeight;
+  setup.perspective = false;
 
   Platform::Install(std::make_unique<HeadlessPlatform>(HeadlessOptions(), stderr));
   RenderDevice& device = RenderDevice::Instance();
-  device.InitDevice(CreateSoftwareBackend(), kWidth, kHeight, false);
+  device.InitDevice(CreateSoftwareBackend(), setup);
   Results software = MeasureAll(device, seconds);
   device.CloseDevice();
 
@@ -132,7 +130,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-  Cfg().opengl = true;
   auto sdl = std::make_unique<SdlPlatform>();
   WindowRequest request;
   request.width = kWidth;
@@ -144,7 +141,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   Platform::Install(std::move(sdl));
-  if (!device.InitDevice(CreateOpenGLBackend(), kWidth, kHeight, false)) {
+  if (!device.InitDevice(CreateOpenGLBackend(), setup)) {
     Print(software, nullptr);
     printf("OpenGL (llvmpipe): not measured: the OpenGL back end did not start\n");
     return 0;

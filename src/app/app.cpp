@@ -10,6 +10,8 @@
 #include "app/console.h"
 #include "app/frame_timer.h"
 #include "app/log_sinks.h"
+#include "app/graphics_setup.h"
+#include "app/script_host.h"
 #include "app/settings.h"
 #include "app/window.h"
 #include "diag/crash.h"
@@ -21,6 +23,7 @@
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "script/input.h"
+#include "platform/keys.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
 #include "script/lua.h"
@@ -33,9 +36,6 @@ constexpr const char* kHistoryFile = "console_history.txt";
 constexpr double kMaxFrameTime = 0.1;
 constexpr int kInactiveSleepMs = 50;
 constexpr int kRecreateRetryMs = 200;
-constexpr int kVkEnter = 13;
-constexpr int kVkAlt = 18;
-constexpr int kVkF8 = 119;
 
 // The lock that keeps a second copy of the same game from starting.
 std::string InstanceLockFile() {
@@ -97,6 +97,7 @@ bool Application::Init() {
   FrameTimer::Instance().Start(kMaxFrameTime);
   srand(static_cast<unsigned>(time(nullptr)));
   started_ = true;
+  ConnectScriptHost();
   StartScriptHost();
   CreateMainWindow();
   Console::Instance().LoadHistory(kHistoryFile, false);
@@ -110,6 +111,7 @@ bool Application::Init() {
 void Application::CreateMainWindow() {
   Display& display = GetDisplay();
   gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  gfx::TextureManager::Instance().SetOptions(ConfiguredTextureOptions());
   for (int pass = 0; pass < 2; ++pass) {
     LogInfo("CreateMainWindow");
     hasWindow = CreateAppWindow(display.requestedWidth, display.requestedHeight, fullScreen);
@@ -117,8 +119,7 @@ void Application::CreateMainWindow() {
       FatalError("%s", fatal_text::kCannotCreateAppWindow);
       return;
     }
-    if (!Cfg().opengl &&
-        !device.InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth, display.clientHeight, bit16)) {
+    if (!Cfg().opengl && !device.InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       FatalError("%s", fatal_text::kCannotInitDirectX);
       return;
     }
@@ -153,9 +154,7 @@ void Application::RecreateDisplay(bool& giveUp) {
   if (rebuild) {
     CreateMainWindow();
   } else {
-    const Display& display = GetDisplay();
-    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), display.clientWidth,
-                                                  display.clientHeight, bit16)) {
+    if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateSoftwareBackend(), MainDeviceSetup())) {
       recreateOnActivateApp = true;
       giveUp = true;
       return;
@@ -213,7 +212,7 @@ void Application::DrawFrame(bool collect) {
   device.ClearFrame();
   if (device.BeginFrame()) {
     Render();
-    device.EndFrame();
+    device.EndFrame(GetDisplay().aspectCorrection);
   }
   if (collect) gfx::TextureManager::Instance().CollectUnreferenced();
   device.Present();
@@ -223,23 +222,24 @@ void Application::Update(float dt) {
   if (InErrorView()) return;
   if (Cfg().dev_mode) {
     if (!Console::Instance().HandleKeys()) return;
-    if (IsDown(kVkAlt) && IsStruck(kVkF8)) toggleFullScreen = true;
+    if (IsDown(kKeyAlt) && IsStruck(kKeyF8)) toggleFullScreen = true;
   }
-  if (IsDown(kVkAlt) && IsStruck(kVkEnter)) toggleFullScreen = true;
+  if (IsDown(kKeyAlt) && IsStruck(kKeyEnter)) toggleFullScreen = true;
   ScriptUpdate(dt);
 }
 
 void Application::Render() {
-  drawnPolysCount = 0;
-  drawnPolysSize = 0;
-  gfx::RenderDevice::Instance().SetBlendMode(1);
+  gfx::RenderDevice& device = gfx::RenderDevice::Instance();
+  device.ResetDrawnPolys();
+  device.SetBlendMode(1);
   Console& console = Console::Instance();
   const Display& display = GetDisplay();
   if (!InErrorView()) {
     if (ScriptState()) {
       if (TARN_PUSH_GLOBAL("render", "Application::Render")) TARN_CALL_SCRIPT(0, 0, "Application::Render");
       gfx::TextureManager::Statistics textures = gfx::TextureManager::Instance().TextureStatistics();
-      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), drawnPolysCount, drawnPolysSize);
+      RefreshTarnStatistics(textures.count, static_cast<double>(textures.bytes), device.DrawnPolysCount(),
+                            device.DrawnPolysSize());
     }
     if (console.Mode() == Console::kOpen) {
       gfx::Tint black;

@@ -50,8 +50,6 @@ class Application {
   bool autoupdate = false;
   bool recreateOnActivateApp = false;
   bool hardwareCursor = true;
-  int32_t drawnPolysCount = 0;
-  int32_t drawnPolysSize = 0;
   bool hasWindow = false;
   double fpsAccumulator = 0;
   bool frameRan = false;

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
+#include "app/app.h"
 #include "app/console.h"
 #include "app/window.h"
 #include "graphics/render.h"
+#include "platform/keys.h"
 #include "script/input.h"
 #include "script/lua.h"
 
@@ -13,10 +15,8 @@ namespace tarn {
 
 namespace {
 
-constexpr int kConsoleKey = 192;
+constexpr int kConsoleKey = kKeyTilde;
 constexpr size_t kMaxInput = 199;
-enum Keys { kBackspace = 8, kEnter = 13, kEnd = 35, kHome = 36, kLeft = 37, kUp = 38, kRight = 39, kDown = 40,
-            kDelete = 46 };
 
 uint32_t LevelColour(int level) {
   static const uint32_t kColours[] = {0xFFFFFFFF, 0xFFFFDD55, 0xFFFF8888, 0xFFFFFFCC,
@@ -55,19 +55,19 @@ bool Console::HandleKeys() {
 
 void Console::EditInput() {
   int length = static_cast<int>(input_.size());
-  if (IsRepeat(kLeft)) --cursor_;
-  if (IsRepeat(kRight)) ++cursor_;
-  if (IsRepeat(kHome)) cursor_ = 0;
-  if (IsRepeat(kEnd)) cursor_ = length;
+  if (IsRepeat(kKeyLeft)) --cursor_;
+  if (IsRepeat(kKeyRight)) ++cursor_;
+  if (IsRepeat(kKeyHome)) cursor_ = 0;
+  if (IsRepeat(kKeyEnd)) cursor_ = length;
   int count = history_.Count();
   bool browsed = false;
   // Entry 0 of the history ring is the newest; "older" counts up.
-  if (IsRepeat(kUp)) {
+  if (IsRepeat(kKeyUp)) {
     ++browse_;
     if (browse_ < 0 || browse_ > count - 1) browse_ = 0;
     browsed = true;
   }
-  if (IsRepeat(kDown)) {
+  if (IsRepeat(kKeyDown)) {
     --browse_;
     if (browse_ < 0 || browse_ > count - 1) browse_ = count - 1;
     browsed = true;
@@ -84,15 +84,15 @@ void Console::EditInput() {
   std::string insert = typed.substr(0, std::min(room, typed.size()));
   input_.insert(static_cast<size_t>(cursor_), insert);
   cursor_ += static_cast<int>(insert.size());
-  if (IsRepeat(kDelete)) {
+  if (IsRepeat(kKeyDelete)) {
     if (cursor_ == static_cast<int>(input_.size()) && !input_.empty()) --cursor_;
     if (cursor_ < static_cast<int>(input_.size())) input_.erase(static_cast<size_t>(cursor_), 1);
   }
-  if (IsRepeat(kBackspace) && cursor_ > 0) {
+  if (IsRepeat(kKeyBackspace) && cursor_ > 0) {
     --cursor_;
     input_.erase(static_cast<size_t>(cursor_), 1);
   }
-  if (IsRepeat(kEnter)) {
+  if (IsRepeat(kKeyEnter)) {
     std::string line = input_;
     RunLine(line);
     input_.clear();
@@ -111,6 +111,10 @@ void Console::RunLine(const std::string& line) {
     return;
   }
   AddText(line, 6);
+  if (strcasecmp(line.c_str(), "re") == 0) {
+    App().recreateOnActivateApp = true;  // the display is made again before the next frame
+    return;
+  }
   executing_ = true;
   RunConsoleCommand(line);
   executing_ = false;

@@ -1,4 +1,4 @@
-// The script's display settings.
+// The script's display settings and the window's cursor.
 #include "app/app.h"
 #include "app/window.h"
 #include "diag/log.h"
@@ -52,6 +52,11 @@ int gfx_aspect_ratio_correction(lua_State* L) {
   if (lua_type(L, 1) == LUA_TBOOLEAN) display.aspectCorrection = lua_toboolean(L, 1) != 0;
   lua_pushboolean(L, display.aspectCorrection);
   return 1;
+}
+
+int mouse_hardware_cursor(lua_State* L) {
+  if (lua_type(L, 1) == LUA_TBOOLEAN) SetHardwareCursor(lua_toboolean(L, 1) != 0);
+  return 0;
 }
 
 }  // namespace tarn::api

@@ -2,9 +2,6 @@
 // not fields of the application object.
 #pragma once
 
-#include <string>
-#include <vector>
-
 namespace tarn {
 
 struct Settings {

@@ -1,10 +1,12 @@
 #include "app/window.h"
 
 #include "app/app.h"
+#include "app/graphics_setup.h"
 #include "app/settings.h"
 #include "diag/error.h"
 #include "diag/log.h"
 #include "graphics/render.h"
+#include "platform/keys.h"
 #include "resources/filesystem.h"
 #include "script/input.h"
 #include "script/lua.h"
@@ -14,18 +16,16 @@
 namespace tarn {
 
 namespace {
-constexpr int kVkAlt = 18;
-constexpr int kVkF10 = 121;
 const char* TrueFalse(bool value) { return value ? "true" : "false"; }
 
 // The OpenGL context and the render device on it.
-bool InitOpenGLWindow(int width, int height) {
+bool InitOpenGLWindow() {
   Platform& platform = Platform::Get();
   if (!platform.CreateGLContext(App().bit16)) {
     FatalError("OpenGL error: Can't Create A GL Rendering Context.");
     return false;
   }
-  if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateOpenGLBackend(), width, height, App().bit16)) {
+  if (!gfx::RenderDevice::Instance().InitDevice(gfx::CreateOpenGLBackend(), MainDeviceSetup())) {
     platform.DestroyGLContext();
     return false;
   }
@@ -63,7 +63,7 @@ bool CreateAppWindow(int width, int height, bool fullScreen) {
   }
   display.fullScreenWindow = fullScreen;
   platform.ClientSize(display.clientWidth, display.clientHeight);
-  if (Cfg().opengl && !InitOpenGLWindow(display.clientWidth, display.clientHeight)) {
+  if (Cfg().opengl && !InitOpenGLWindow()) {
     FatalError("%s", fatal_text::kInitOpenGLWindow);
     return false;
   }
@@ -97,7 +97,7 @@ void WindowProc(const Message& message) {
       Platform::Get().PostMessage({MsgType::Quit, 0, 0, 0});
       return;
     case MsgType::SysKeyDown:
-      if (message.param == kVkAlt || message.param == kVkF10) return;
+      if (message.param == kKeyAlt || message.param == kKeyF10) return;
       break;
     default:
       break;

@@ -27,8 +27,8 @@ enum AddressMode { kAddressWrap = 1, kAddressMirror = 2, kAddressClamp = 3 };
 
 // Blend factors in the Direct3D numbering.
 enum BlendFactor {
-  kBlendZero = 1, kBlendOne, kBlendSrcColor, kBlendInvSrcColor, kBlendSrcAlpha, kBlendInvSrcAlpha,
-  kBlendDestAlpha, kBlendInvDestAlpha, kBlendDestColor, kBlendInvDestColor,
+  kBlendZero = 1, kBlendOne, kBlendSrcColour, kBlendInvSrcColour, kBlendSrcAlpha, kBlendInvSrcAlpha,
+  kBlendDestAlpha, kBlendInvDestAlpha, kBlendDestColour, kBlendInvDestColour,
 };
 inline constexpr int kBlendKeep = 0x7FFFFFFF;
 enum BlendOp { kOpAdd = 1, kOpSubtract, kOpRevSubtract, kOpMin, kOpMax };
@@ -41,7 +41,7 @@ struct RenderStates {
   int srcBlend = kBlendSrcAlpha;
   int dstBlend = kBlendInvSrcAlpha;
   int blendOp = kOpAdd;
-  bool colorMask[4] = {true, true, true, true};  // r, g, b, a
+  bool colourMask[4] = {true, true, true, true};  // r, g, b, a
   int alphaFunc = kAlways;                         // kAlways: no test
   int alphaRef = 0;                                // 0..255
   int cullMode = kCullNone;
@@ -78,6 +78,21 @@ class Backend {
   virtual bool HalfPixelOffset() const = 0;  // pixel centres at integer coordinates
   virtual bool FlipsTargets() const = 0;     // render targets store rows bottom-up
 
+  // Conventions in which a back end may depart from the default renderer;
+  // the defaults are the default renderer's.
+  // The device logs its start, its close and the quads it drew and skipped.
+  virtual bool ReportsLifecycle() const { return true; }
+  // The texture address mode is kept by each texture object: binding another
+  // texture forgets the mode set last.
+  virtual bool AddressModePerTexture() const { return false; }
+  // Both blend factors are set at once: a factor left as kBlendKeep reads as
+  // kBlendOne instead of keeping its value.
+  virtual bool SetsBlendFactorsTogether() const { return false; }
+  // Beginning or ending a render target switches culling off.
+  virtual bool TargetsResetCulling() const { return false; }
+  // DDS files become textures (their blocks decoded by the front).
+  virtual bool TakesDds() const { return true; }
+
   // Textures. 'alpha' false: the alpha channel reads as opaque. A render
   // target texture can be drawn into with BeginTarget. 'bgra' may be null
   // (contents undefined: black).
@@ -90,6 +105,9 @@ class Backend {
     (void)storage;
     return CreateTexture(width, height, alpha, false, bgra);
   }
+  // True when CreateStoredTexture keeps the storage asked for (compressed or
+  // 16-bit images); the default keeps full precision.
+  virtual bool StoresReducedTextures() const { return false; }
   virtual void ReleaseTexture(TextureHandle texture) = 0;
   // The largest texture side the back end can make; 0 when it has no limit
   // of its own.

@@ -1,30 +1,53 @@
 // The script's bitmap functions: loading, releasing and creating bitmaps.
+#include <memory>
+
 #include "graphics/bitmap_handles.h"
 #include "graphics/texture.h"
 #include "script/api.h"
 #include "script/args.h"
 
+namespace tarn::gfx {
+
+HandleSet<Bitmap>& ScriptBitmaps() {
+  static HandleSet<Bitmap> bitmaps(HandleKind::kBitmap);
+  return bitmaps;
+}
+
+}  // namespace tarn::gfx
+
 namespace tarn::api {
 
 using gfx::Bitmap;
 
+namespace {
+
+// A handle on a new bitmap that 'make' fills in; the empty handle when it fails.
+template <typename Make>
+ScriptHandle NewBitmap(Make make) {
+  auto bitmap = std::make_unique<Bitmap>();
+  return make(*bitmap) ? gfx::ScriptBitmaps().Add(std::move(bitmap)) : ScriptHandle();
+}
+
+}  // namespace
+
 // gfx_load_bitmap(path, [report]): a bitmap with its sprites, or nil.
 int gfx_load_bitmap(lua_State* L) {
   std::string path = args::TextOr(L, 1, std::string());
-  bool report = args::OptFlag(L, 2, true);
-  Bitmap* bitmap = gfx::NewScriptBitmap();
-  bool loaded = gfx::TextureManager::Instance().LoadBitmap(*bitmap, path, report ? 3 : 7);
-  if (!loaded) gfx::FreeScriptBitmap(bitmap);
+  int flags = gfx::kBitmapSpriteFile | gfx::kBitmapMainSprite;
+  if (!args::OptFlag(L, 2, true)) flags |= gfx::kBitmapQuiet;
+  ScriptHandle handle =
+      NewBitmap([&](Bitmap& bitmap) { return gfx::TextureManager::Instance().LoadBitmap(bitmap, path, flags); });
   args::RaiseIfErrorView(L);
-  args::PushHandle(L, loaded ? bitmap : nullptr);
+  gfx::ScriptBitmaps().Push(L, handle);
   return 1;
 }
 
 int gfx_release_bitmap(lua_State* L) {
-  Bitmap* bitmap = gfx::ScriptBitmap(L, 1);
+  ScriptHandle handle = gfx::ScriptBitmaps().At(L, 1);
+  Bitmap* bitmap = gfx::ScriptBitmaps().Get(handle);
   if (!bitmap) return 0;
   gfx::TextureManager::Instance().ReleaseBitmap(*bitmap);
-  gfx::FreeScriptBitmap(bitmap);
+  gfx::ScriptBitmaps().Release(handle);
   return 0;
 }
 
@@ -35,15 +58,15 @@ int gfx_create_bitmap(lua_State* L) {
   int width = args::Integer(L, 1);
   int height = args::Integer(L, 2);
   bool alpha = args::OptFlag(L, 3, false);
-  Bitmap* bitmap = gfx::NewScriptBitmap();
-  bool made = gfx::TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, alpha, 2) &&
-              bitmap->record->texture;
-  if (!made) {
-    gfx::TextureManager::Instance().ReleaseBitmap(*bitmap);
-    gfx::FreeScriptBitmap(bitmap);
-  }
+  ScriptHandle handle = NewBitmap([&](Bitmap& bitmap) {
+    gfx::TextureManager& textures = gfx::TextureManager::Instance();
+    bool made = textures.CreateRenderTargetBitmap(bitmap, width, height, alpha, gfx::kBitmapMainSprite);
+    if (made && bitmap.record->texture) return true;
+    textures.ReleaseBitmap(bitmap);
+    return false;
+  });
   args::RaiseIfErrorView(L);
-  args::PushHandle(L, made ? bitmap : nullptr);
+  gfx::ScriptBitmaps().Push(L, handle);
   return 1;
 }
 

@@ -17,7 +17,7 @@ int gfx_render_box(lua_State* L) {
   if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
   if (count >= 8) draw.pivotX = static_cast<float>(lua_tonumber(L, 8));
   if (count >= 9) draw.pivotY = static_cast<float>(lua_tonumber(L, 9));
-  uint32_t argb = args::Color(L, 7, 5);
+  uint32_t argb = args::Colour(L, 7, 5);
   draw.tint = gfx::TintFromArgb(argb);
   draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
   gfx::DrawSprite(draw);

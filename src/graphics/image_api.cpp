@@ -16,7 +16,7 @@ namespace {
 std::string Source(lua_State* L, int index) {
   std::string path;
   if (args::Text(L, index, path)) return path;
-  if (gfx::Bitmap* bitmap = gfx::ScriptBitmap(L, index))
+  if (gfx::Bitmap* bitmap = gfx::ScriptBitmaps().Get(L, index))
     if (bitmap->record) return bitmap->record->name;
   return std::string();
 }

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/settings.h"
-#include "app/window.h"
 #include "diag/log.h"
 #include "graphics/image/image.h"
 #include "graphics/quad_limits.h"
 #include "graphics/render_target.h"
+#include "script/args.h"
 
 namespace tarn::gfx {
 
@@ -29,33 +28,36 @@ void RenderDevice::ResetForTests() {
   *this = RenderDevice();
 }
 
-bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16) {
-  bool software = !Cfg().opengl;
-  if (software) LogInfo("Initializing D3D...");
-  if (!backend || !backend->Init(width, height, bit16)) return false;
+bool RenderDevice::InitDevice(std::unique_ptr<Backend> backend, const DeviceSetup& setup) {
+  bool report = backend && backend->ReportsLifecycle();
+  if (report) LogInfo("Initializing D3D...");
+  if (!backend || !backend->Init(setup.width, setup.height, setup.bit16)) return false;
   backend_ = std::move(backend);
-  width_ = width;
-  height_ = height;
+  width_ = setup.width;
+  height_ = setup.height;
+  gameWidth_ = setup.gameWidth;
+  gameHeight_ = setup.gameHeight;
+  perspective_ = setup.perspective;
   boundTexture_ = 0;
   addressMode_ = 0;
   quadCount_ = 0;
   states_ = RenderStates();
   ApplyStates();
-  SetProjection(width, height, false);
+  SetProjection(width_, height_, false);
   sceneOpen_ = false;
-  if (software) LogInfo("Initializing D3D - done\n");
+  if (report) LogInfo("Initializing D3D - done\n");
   return true;
 }
 
 void RenderDevice::CloseDevice() {
   if (!backend_) return;
-  bool software = !Cfg().opengl;
-  if (software) LogInfo("Closing D3D... ");
+  bool report = backend_->ReportsLifecycle();
+  if (report) LogInfo("Closing D3D... ");
   backend_->Close();
   backend_.reset();
   sceneOpen_ = false;
   boundTexture_ = 0;
-  if (!software) return;
+  if (!report) return;
   LogInfo("Closing D3D - done\n");
   int total = drawnQuads_ + skippedQuads_;
   float share = total > 0 ? static_cast<float>(skippedQuads_ * 100) / static_cast<float>(total) : 0.0f;
@@ -86,10 +88,10 @@ bool RenderDevice::BeginFrame() {
   return true;
 }
 
-void RenderDevice::EndFrame() {
+void RenderDevice::EndFrame(bool keepAspect) {
   if (HasMainRenderTarget()) {
     EndRenderTarget();
-    DrawMainRenderTarget();
+    DrawMainRenderTarget(keepAspect);
   }
   EndScene();
 }
@@ -100,7 +102,7 @@ void RenderDevice::SetProjection(int width, int height, bool forTarget) {
   const float n = kNearPlane, f = farPlane_;
   bool flip = forTarget && backend_ && backend_->FlipsTargets();
   float m[16] = {};
-  if (App().perspective) {
+  if (perspective_) {
     perspectiveActive_ = true;
     targetWidth_ = static_cast<float>(width);
     targetHeight_ = static_cast<float>(height);
@@ -146,9 +148,8 @@ void RenderDevice::ToTargetCentre(float& x, float& y) const {
 }
 
 Rect RenderDevice::ComputeLetterbox(bool keepAspect) const {
-  const Display& display = GetDisplay();
   float w = static_cast<float>(width_), h = static_cast<float>(height_);
-  float gameAR = static_cast<float>(display.gameWidth) / static_cast<float>(display.gameHeight);
+  float gameAR = static_cast<float>(gameWidth_) / static_cast<float>(gameHeight_);
   float winAR = w / h;
   Rect rect{0, 0, w, h};
   if (keepAspect && std::abs(gameAR - winAR) > 0.001f) {
@@ -181,7 +182,6 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
     return;
   }
   if (!perspectiveActive_) {
-    const Display& display = GetDisplay();
     float minX = quad.v[0].x, maxX = minX, minY = quad.v[0].y, maxY = minY;
     for (const QuadVertex& v : quad.v) {
       minX = std::min(minX, v.x);
@@ -189,8 +189,8 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
       minY = std::min(minY, v.y);
       maxY = std::max(maxY, v.y);
     }
-    if (maxX < -1 || maxY < -1 || minX >= static_cast<float>(display.gameWidth) + 1 ||
-        minY >= static_cast<float>(display.gameHeight) + 1) {
+    if (maxX < -1 || maxY < -1 || minX >= static_cast<float>(gameWidth_) + 1 ||
+        minY >= static_cast<float>(gameHeight_) + 1) {
       ++skippedQuads_;
       return;
     }
@@ -212,11 +212,23 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
   }
   if (texture != boundTexture_) {
     boundTexture_ = texture;
-    if (Cfg().opengl) addressMode_ = 0;  // the address mode belongs to the texture object there
+    if (backend_->AddressModePerTexture()) addressMode_ = 0;
   }
   SetTextureAddress(addressMode);
   backend_->Draw(quad, texture, addressMode);
   quadCount_ += 4;
+}
+
+void RenderDevice::CountDrawnPolys(int polys, double area) {
+  drawnPolysCount_ += polys;
+  // Huge or NaN areas must not overflow the frame's total.
+  double total = static_cast<double>(drawnPolysSize_) + (std::isnan(area) ? 0.0 : std::trunc(area));
+  drawnPolysSize_ = args::ToInteger(total);
+}
+
+void RenderDevice::ResetDrawnPolys() {
+  drawnPolysCount_ = 0;
+  drawnPolysSize_ = 0;
 }
 
 void RenderDevice::DrawDebugText(float x, float y, const std::string& text, uint32_t argb) {
@@ -252,13 +264,13 @@ void RenderDevice::SetBlendMode(int mode) {
 }
 
 void RenderDevice::SetBlendFactors(int src, int dst) {
-  // The default renderer keeps a factor given as "keep"; OpenGL sets both
-  // factors at once and reads "keep" as ONE.
-  bool gl = Cfg().opengl;
+  // A factor given as "keep" keeps its value, unless the back end sets both
+  // factors at once: then it reads as ONE.
+  bool together = backend_ && backend_->SetsBlendFactorsTogether();
   if (src != kBlendKeep) states_.srcBlend = src;
-  else if (gl) states_.srcBlend = kBlendOne;
+  else if (together) states_.srcBlend = kBlendOne;
   if (dst != kBlendKeep) states_.dstBlend = dst;
-  else if (gl) states_.dstBlend = kBlendOne;
+  else if (together) states_.dstBlend = kBlendOne;
   ApplyStates();
 }
 
@@ -267,11 +279,11 @@ void RenderDevice::SetBlendOp(int op) {
   ApplyStates();
 }
 
-void RenderDevice::SetColorMask(bool r, bool g, bool b, bool a) {
-  states_.colorMask[0] = r;
-  states_.colorMask[1] = g;
-  states_.colorMask[2] = b;
-  states_.colorMask[3] = a;
+void RenderDevice::SetColourMask(bool r, bool g, bool b, bool a) {
+  states_.colourMask[0] = r;
+  states_.colourMask[1] = g;
+  states_.colourMask[2] = b;
+  states_.colourMask[3] = a;
   ApplyStates();
 }
 

@@ -17,6 +17,16 @@ struct Rect {
   float x = 0, y = 0, width = 0, height = 0;
 };
 
+// What a device is made with.
+struct DeviceSetup {
+  int width = 0, height = 0;          // the window's client size
+  int gameWidth = 0, gameHeight = 0;  // the game's image (off-screen rejection, the letterbox)
+  bool bit16 = false;                 // a 16-bit back buffer
+  // Perspective: the origin at the target's centre, sprites at a depth and
+  // tilting; otherwise target pixels.
+  bool perspective = true;
+};
+
 class RenderDevice {
  public:
   static constexpr int kRingVertices = 8192;
@@ -24,8 +34,8 @@ class RenderDevice {
 
   static RenderDevice& Instance();
 
-  // Device life cycle. 'width'/'height' are the window's client size.
-  bool InitDevice(std::unique_ptr<Backend> backend, int width, int height, bool bit16);
+  // Device life cycle.
+  bool InitDevice(std::unique_ptr<Backend> backend, const DeviceSetup& setup);
   void CloseDevice();
   bool Ready() const { return backend_ != nullptr; }
   Backend* GetBackend() { return backend_.get(); }
@@ -38,7 +48,9 @@ class RenderDevice {
   bool BeginScene();
   bool EndScene();
   bool BeginFrame();
-  void EndFrame();
+  // 'keepAspect': the main render target is shown letterboxed at the game's
+  // aspect ratio.
+  void EndFrame(bool keepAspect);
   bool Present();
   bool SceneOpen() const { return sceneOpen_; }
 
@@ -64,10 +76,17 @@ class RenderDevice {
   void SetBlendMode(int mode);
   void SetBlendFactors(int src, int dst);
   void SetBlendOp(int op);
-  void SetColorMask(bool r, bool g, bool b, bool a);
+  void SetColourMask(bool r, bool g, bool b, bool a);
   void SetAlphaTest(int func, int ref);
   void SetCullMode(int mode);
   const RenderStates& States() const { return states_; }
+
+  // The frame's sprite statistics: two polygons for every sprite drawn (also
+  // one off screen) and the sum of their areas in pixels, kept within int.
+  void CountDrawnPolys(int polys, double area);
+  void ResetDrawnPolys();
+  int32_t DrawnPolysCount() const { return drawnPolysCount_; }
+  int32_t DrawnPolysSize() const { return drawnPolysSize_; }
 
   // Statistics and the ring accounting.
   int DrawnQuads() const { return drawnQuads_; }
@@ -85,6 +104,9 @@ class RenderDevice {
   std::unique_ptr<Backend> backend_;
   int width_ = 0;
   int height_ = 0;
+  int gameWidth_ = 0;
+  int gameHeight_ = 0;
+  bool perspective_ = true;  // the setting; perspectiveActive_ is the projection in use
   bool sceneOpen_ = false;
   TextureHandle boundTexture_ = 0;
   int addressMode_ = 0;
@@ -92,6 +114,8 @@ class RenderDevice {
   float targetWidth_ = 0, targetHeight_ = 0, halfWidth_ = 0, halfHeight_ = 0;
   float screenDistance_ = 200.0f;
   float farPlane_ = 100000.0f;
+  int32_t drawnPolysCount_ = 0;
+  int32_t drawnPolysSize_ = 0;
   int drawnQuads_ = 0;
   int skippedQuads_ = 0;
   int quadCount_ = 0;

@@ -31,7 +31,7 @@ int gfx_blending(lua_State* L) {
       mask[i] = lua_type(L, i + 2) == LUA_TBOOLEAN && lua_toboolean(L, i + 2);
       any = any || mask[i];
     }
-    if (any) device.SetColorMask(mask[0], mask[1], mask[2], mask[3]);
+    if (any) device.SetColourMask(mask[0], mask[1], mask[2], mask[3]);
   }
   return 0;
 }

@@ -1,7 +1,5 @@
 #include "graphics/render_target.h"
 
-#include "app/settings.h"
-#include "app/window.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 
@@ -44,7 +42,7 @@ bool BeginRenderTarget(Bitmap* bitmap, uint32_t clearArgb) {
   }
   device.UnbindTexture();
   device.SetProjection(bitmap->record->width, bitmap->record->height, true);
-  if (Cfg().opengl) device.SetCullMode(kCullNone);  // the OpenGL target set-up switches culling off
+  if (backend->TargetsResetCulling()) device.SetCullMode(kCullNone);
   state.drawingIntoTarget = true;
   state.currentTarget = bitmap;
   return true;
@@ -59,7 +57,7 @@ void EndRenderTarget() {
   if (Backend* backend = device.GetBackend()) {
     backend->EndTarget();
     device.SetProjection(backend->Width(), backend->Height(), false);
-    if (Cfg().opengl) device.SetCullMode(kCullNone);
+    if (backend->TargetsResetCulling()) device.SetCullMode(kCullNone);
   }
   state.drawingIntoTarget = false;
   if (state.sceneWasOpen) {
@@ -82,7 +80,7 @@ bool CreateMainRenderTarget(int width, int height) {
   TargetState& state = State();
   ReleaseMainRenderTarget();
   auto bitmap = std::make_unique<Bitmap>();
-  if (!TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, false, 2)) return false;
+  if (!TextureManager::Instance().CreateRenderTargetBitmap(*bitmap, width, height, false, kBitmapMainSprite)) return false;
   state.mainTarget = std::move(bitmap);
   return true;
 }
@@ -99,13 +97,13 @@ bool HasMainRenderTarget() { return State().mainTarget != nullptr; }
 
 Bitmap* MainRenderTarget() { return State().mainTarget.get(); }
 
-void DrawMainRenderTarget() {
+void DrawMainRenderTarget(bool keepAspect) {
   TargetState& state = State();
   if (!state.mainTarget) return;
   if (!Crop().cropPersistent) DisarmCrop();
   SpriteFrame frame;
   if (!FindSprite(state.mainTarget.get(), "main", true, frame)) return;
-  Rect box = RenderDevice::Instance().ComputeLetterbox(GetDisplay().aspectCorrection);
+  Rect box = RenderDevice::Instance().ComputeLetterbox(keepAspect);
   SpriteDraw draw;
   draw.x = box.x;
   draw.y = box.y;

@@ -15,7 +15,8 @@ bool CreateMainRenderTarget(int width, int height);
 void ReleaseMainRenderTarget();
 bool HasMainRenderTarget();
 Bitmap* MainRenderTarget();
-void DrawMainRenderTarget();
+// Shows the main render target in the window, letterboxed when asked.
+void DrawMainRenderTarget(bool keepAspect);
 bool SceneWasOpen();
 
 }  // namespace tarn::gfx

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/app.h"
 #include "diag/error.h"
 #include "graphics/render.h"
 #include "script/args.h"
@@ -129,12 +128,7 @@ void DrawSprite(const SpriteDraw& in) {
       for (QuadVertex& v : quad.v) RotatePair(v.x, v.z, d.x, zd, d.tiltY);
   }
   device.DrawImage(quad, d.texture, d.addressMode);
-  Application& app = App();
-  app.drawnPolysCount += 2;
-  // Huge or NaN sizes and scales must not overflow the frame's total.
-  double size = d.width * d.height * d.scaleX * d.scaleY;
-  double total = static_cast<double>(app.drawnPolysSize) + (std::isnan(size) ? 0.0 : std::trunc(size));
-  app.drawnPolysSize = args::ToInteger(total);
+  device.CountDrawnPolys(2, d.width * d.height * d.scaleX * d.scaleY);
 }
 
 void DrawBox(float x, float y, float z, float width, float height, const Tint& tint, float angle, float alpha,
@@ -152,8 +146,8 @@ void DrawBox(float x, float y, float z, float width, float height, const Tint& t
   DrawSprite(draw);
 }
 
-uint32_t ParseColor(const char* text, double opacity, uint32_t defaultRgb) {
-  uint32_t rgb = text ? args::ColorFromText(text) : defaultRgb;
+uint32_t ParseColour(const char* text, double opacity, uint32_t defaultRgb) {
+  uint32_t rgb = text ? args::ColourFromText(text) : defaultRgb;
   return static_cast<uint32_t>(args::OpacityByte(opacity)) << 24 | (rgb & 0xFFFFFF);
 }
 

@@ -60,7 +60,7 @@ void DrawBox(float x, float y, float z, float width, float height, const Tint& t
 
 // A colour text (read as hexadecimal from the right; none: the default) and an
 // opacity, packed as ARGB.
-uint32_t ParseColor(const char* text, double opacity, uint32_t defaultRgb);
+uint32_t ParseColour(const char* text, double opacity, uint32_t defaultRgb);
 Tint TintFromArgb(uint32_t argb);
 
 }  // namespace tarn::gfx

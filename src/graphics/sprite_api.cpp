@@ -27,7 +27,7 @@ float Field(lua_State* L, const char* name) {
 //                   colour, scroll u, scroll v, tilt x, tilt y, z)
 int gfx_render_sprite(lua_State* L) {
   int count = lua_gettop(L);
-  gfx::Bitmap* bitmap = gfx::ScriptBitmap(L, 1);
+  gfx::Bitmap* bitmap = gfx::ScriptBitmaps().Get(L, 1);
   std::string name;
   bool hasName = args::Text(L, 2, name);
   gfx::SpriteDraw draw;
@@ -36,7 +36,7 @@ int gfx_render_sprite(lua_State* L) {
   if (count >= 6) draw.angle = static_cast<float>(lua_tonumber(L, 6));
   if (count >= 7) draw.scaleX = static_cast<float>(lua_tonumber(L, 7));
   if (count >= 8) draw.scaleY = static_cast<float>(lua_tonumber(L, 8));
-  uint32_t argb = args::Color(L, 9, 5);
+  uint32_t argb = args::Colour(L, 9, 5);
   draw.tint = gfx::TintFromArgb(argb);
   draw.alpha = static_cast<float>(argb >> 24) / 255.0f;
   draw.scrollU = OptFloat(L, 10, 0);
@@ -51,7 +51,7 @@ int gfx_render_sprite(lua_State* L) {
 
 // gfx_render_sprite_by_vertex_table(bitmap, {v1, v2, v3, v4})
 int gfx_render_sprite_by_vertex_table(lua_State* L) {
-  gfx::Bitmap* bitmap = gfx::ScriptBitmap(L, 1);
+  gfx::Bitmap* bitmap = gfx::ScriptBitmaps().Get(L, 1);
   gfx::RenderDevice& device = gfx::RenderDevice::Instance();
   gfx::Quad quad;
   for (gfx::QuadVertex& v : quad.v) v = {0, 0, 0, 0, 0, 1, 1, 1, 1};
@@ -82,7 +82,7 @@ int gfx_render_sprite_by_vertex_table(lua_State* L) {
 
 // gfx_sprite_params(bitmap, name): width, height, pivot x, pivot y.
 int gfx_sprite_params(lua_State* L) {
-  gfx::Bitmap* bitmap = gfx::ScriptBitmap(L, 1);
+  gfx::Bitmap* bitmap = gfx::ScriptBitmaps().Get(L, 1);
   std::string name;
   bool hasName = args::Text(L, 2, name);
   gfx::SpriteFrame frame;

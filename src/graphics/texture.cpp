@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "app/settings.h"
 #include "diag/log.h"
 #include "graphics/sprite_file.h"
 #include "graphics/texture_load.h"
@@ -67,7 +66,7 @@ bool TextureManager::CreateRenderTarget(TextureRecord& record, int width, int he
 bool TextureManager::CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags) {
   auto record = std::make_unique<TextureRecord>();
   if (!CreateRenderTarget(*record, width, height, alpha)) return false;
-  if (flags & 2) {
+  if (flags & kBitmapMainSprite) {
     record->sprites.push_back({"main", 0, 0, width, height, width / 2, height / 2});
     handle.hasSprites = true;
   }
@@ -131,7 +130,7 @@ bool TextureManager::LoadBitmap(Bitmap& handle, const std::string& path, int fla
   }
   TextureInfo info;
   FileInfo fileInfo;
-  TextureHandle texture = LoadTexture(path, 0, -1, !(flags & 4), &info, &fileInfo);
+  TextureHandle texture = LoadTexture(path, 0, -1, !(flags & kBitmapQuiet), &info, &fileInfo);
   if (!texture) return false;
   auto record = std::make_unique<TextureRecord>();
   record->texture = texture;
@@ -145,13 +144,13 @@ bool TextureManager::LoadBitmap(Bitmap& handle, const std::string& path, int fla
   handle.record = record.get();
   handle.valid = true;
   handle.hasSprites = false;
-  if (flags & 1) {
+  if (flags & kBitmapSpriteFile) {
     // The sprite file: the path lower-cased with ".txt" for its extension,
     // which is the resource key with ".txt".
     record->sprites = ReadSpriteFile(key + ".txt");
     handle.hasSprites = !record->sprites.empty();
   }
-  if (!handle.hasSprites && (flags & 2)) {
+  if (!handle.hasSprites && (flags & kBitmapMainSprite)) {
     record->sprites.push_back(
         {"main", 0, 0, info.imageWidth, info.imageHeight, info.imageWidth / 2, info.imageHeight / 2});
     handle.hasSprites = true;
@@ -185,7 +184,7 @@ void TextureManager::ReleaseAllTextures(bool warn) {
     if (backend && record->texture) backend->ReleaseTexture(record->texture);
   }
   records_.clear();
-  if (Cfg().dev_mode && warn && forgotten > 0 && Platform::Installed()) {
+  if (options_.developerMode && warn && forgotten > 0 && Platform::Installed()) {
     MessageBoxRequest box;
     box.caption = "Not released texture(s)";
     box.text = "Some textures are not released, for more information read a log file.";

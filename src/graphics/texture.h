@@ -41,6 +41,11 @@ struct Bitmap {
 
 int32_t EstimateTextureBytes(int w, int h, int levels, bool alpha, bool compressed, bool bits16);
 
+// How a bitmap is made: kBitmapSpriteFile reads the sprite file beside the
+// image, kBitmapMainSprite adds a "main" sprite over the whole image when
+// there is none, kBitmapQuiet does not report a missing or unreadable file.
+enum BitmapFlag { kBitmapSpriteFile = 1, kBitmapMainSprite = 2, kBitmapQuiet = 4 };
+
 // Image formats, tried in this order.
 enum FormatBit { kFormatDds = 1, kFormatPng = 2, kFormatJpg = 4, kFormatTga = 8, kFormatBmp = 16 };
 
@@ -50,6 +55,15 @@ struct TextureInfo {
   int imageWidth = 0, imageHeight = 0;
   int textureWidth = 0, textureHeight = 0;
   int32_t memorySize = 0;
+};
+
+// How textures are made from image files and looked after, as the
+// configuration chose.
+struct TextureOptions {
+  bool forcePowerOfTwo = true;  // images are padded to power-of-two sides
+  bool forceDxt = false;        // images are block compressed where the back end keeps reduced textures
+  bool bits16 = false;          // images take 16-bit formats there
+  bool developerMode = false;   // textures left unreleased at the end are shown in a message box
 };
 
 // The resource key of an image path: lower case, '/' separators, no extension.
@@ -64,9 +78,11 @@ class TextureManager {
  public:
   static TextureManager& Instance();
 
+  void SetOptions(const TextureOptions& options) { options_ = options; }
+  const TextureOptions& Options() const { return options_; }
+
   TextureHandle CreateBlankTexture(int width, int height, bool alpha, bool renderTarget);
-  // flags: 1 read the sprite file, 2 add a "main" sprite when there is none,
-  // 4 do not report a missing or unreadable file.
+  // 'flags' in LoadBitmap and CreateRenderTargetBitmap: BitmapFlag bits.
   bool LoadBitmap(Bitmap& handle, const std::string& path, int flags);
   void ReloadChangedTextures();
   bool CreateRenderTargetBitmap(Bitmap& handle, int width, int height, bool alpha, int flags);
@@ -87,6 +103,7 @@ class TextureManager {
  private:
   bool CreateRenderTarget(TextureRecord& record, int width, int height, bool alpha);
   std::list<std::unique_ptr<TextureRecord>> records_;
+  TextureOptions options_;
 };
 
 }  // namespace tarn::gfx

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
-#include "app/settings.h"
 #include "diag/error.h"
 #include "graphics/image/dds.h"
 #include "graphics/image/image.h"
@@ -61,15 +59,16 @@ void ApplyAlphaCompanion(const std::string& pathWithoutExtension, Image& image) 
   image.alpha = true;
 }
 
-// DDS files go straight to the default renderer; OpenGL takes none.
+// DDS files go straight to back ends that take them.
 TextureHandle CreateTextureFromDds(const std::string& path, TextureInfo* info, FileInfo* fileInfo) {
+  Backend* backend = RenderDevice::Instance().GetBackend();
+  if (backend && !backend->TakesDds()) return 0;
   FileInfo local;
   std::unique_ptr<char[]> data = FileSystem::Instance().ReadWhole(path, &local, false);
   if (!data) return 0;
   if (fileInfo) *fileInfo = local;
   DdsImage dds;
   if (!DecodeDds(reinterpret_cast<const uint8_t*>(data.get()), local.size, dds)) return 0;
-  Backend* backend = RenderDevice::Instance().GetBackend();
   if (!backend) return 0;
   // DXT1 keeps one bit of alpha: texels of three-colour blocks may be see-through.
   TextureHandle texture =
@@ -85,18 +84,19 @@ TextureHandle CreateTextureFromDds(const std::string& path, TextureInfo* info, F
 
 TextureHandle CreateTextureFromFile(const std::string& path, size_t extensionAt, int formatBit, int options,
                                     TextureInfo* info, FileInfo* fileInfo) {
-  Settings& cfg = Cfg();
-  if (options == -1) options = (cfg.tex_force_pow_of_2 ? 2 : 0) | (cfg.tex_force_dxt ? 4 : 0);
-  if (formatBit == kFormatDds) return cfg.opengl ? 0 : CreateTextureFromDds(path, info, fileInfo);
+  const TextureOptions& configured = TextureManager::Instance().Options();
+  if (options == -1) options = (configured.forcePowerOfTwo ? 2 : 0) | (configured.forceDxt ? 4 : 0);
+  if (formatBit == kFormatDds) return CreateTextureFromDds(path, info, fileInfo);
   Image image;
   int width = 0, height = 0;
   if (!Decode(path, formatBit, (options & 2) != 0, 1, image, &width, &height, fileInfo)) return 0;
   ApplyAlphaCompanion(path.substr(0, extensionAt), image);
   Backend* backend = RenderDevice::Instance().GetBackend();
   if (!backend) return 0;
-  // Compression and 16-bit formats are choices of the Direct3D-style
-  // (software) renderer; OpenGL keeps full precision.
-  const bool compressed = !cfg.opengl && (options & 4) != 0, bits16 = !cfg.opengl && cfg.tex_16bit;
+  // Compression and 16-bit formats apply where the back end keeps reduced
+  // textures; elsewhere images keep full precision.
+  const bool reduced = backend->StoresReducedTextures();
+  const bool compressed = reduced && (options & 4) != 0, bits16 = reduced && configured.bits16;
   TextureStorage storage =
       compressed ? TextureStorage::kCompressed : bits16 ? TextureStorage::kBits16 : TextureStorage::kFull;
   TextureHandle texture = backend->CreateStoredTexture(image.width, image.height, image.alpha, image.Pixels(), storage);

@@ -1,8 +1,6 @@
 // Image files into textures of the current back end.
 #pragma once
 
-#include <string>
-
 namespace tarn::gfx {
 
 // "dds", "png", "jpg", "tga" or "bmp" for a format bit; "" for anything else.

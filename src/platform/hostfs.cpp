@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>

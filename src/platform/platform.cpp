@@ -11,14 +11,11 @@
 #include <stdexcept>
 
 #include "platform/hostfs.h"
+#include "platform/keys.h"
 
 namespace tarn {
 
 namespace {
-constexpr int kVkShift = 16;
-constexpr int kVkLeftShift = 160;  // then right Shift, left and right Ctrl, left and right Alt
-constexpr int kVkRightAlt = 165;
-
 std::unique_ptr<Platform>& Slot() {
   static std::unique_ptr<Platform> platform;
   return platform;
@@ -70,10 +67,10 @@ void Platform::TrackInput(const Message& message) {
       int code = message.param;
       if (code < 0 || code >= 256) break;
       int sided = message.x;
-      if (sided >= kVkLeftShift && sided <= kVkRightAlt && CommonKey(sided) == code) {
+      if (sided >= kKeyLeftShift && sided <= kKeyRightAlt && CommonKey(sided) == code) {
         // The common code stays down while either side is.
         keyDown_[sided] = down;
-        int left = kVkLeftShift + 2 * (code - kVkShift);
+        int left = kKeyLeftShift + 2 * (code - kKeyShift);
         keyDown_[code] = keyDown_[left] || keyDown_[left + 1];
       } else {
         keyDown_[code] = down;
@@ -112,8 +109,8 @@ bool Platform::CursorOverClient() const {
 }
 
 int CommonKey(int virtualKey) {
-  return virtualKey >= kVkLeftShift && virtualKey <= kVkRightAlt ? kVkShift + (virtualKey - kVkLeftShift) / 2
-                                                                 : virtualKey;
+  return virtualKey >= kKeyLeftShift && virtualKey <= kKeyRightAlt ? kKeyShift + (virtualKey - kKeyLeftShift) / 2
+                                                                   : virtualKey;
 }
 
 Message KeyMessage(MsgType type, int virtualKey) {

@@ -1,16 +1,15 @@
 #include "resources/envelope.h"
 
-#include <bzlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <new>
-#include <sstream>
 
 #include "platform/hostfs.h"
+#include "resources/bzip2.h"
 
 namespace tarn {
 
@@ -58,45 +57,47 @@ OpenedStream OpenEnvelope(std::istream& file, uint64_t fileSize) {
   uint32_t length = 0;
   if (!UnpackBzip2(packed.get(), packedLength, true, unpackedSize, kMaxWholeFileBytes, unpacked, length)) return result;
   packed.reset();
-  result.stream = MakeMemoryStream(unpacked.get(), length);
-  result.buffer = std::move(unpacked);
-  result.length = length;
+  return OpenedStream::InMemory(std::move(unpacked), length);
+}
+
+OpenedStream OpenHostFile(const std::string& path, uint64_t size) {
+  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!file->is_open()) return OpenedStream();
+  if (size > kEnvelopeProbeSize) {
+    char first8[kEnvelopeProbeSize];
+    file->read(first8, sizeof(first8));
+    if (file->gcount() == sizeof(first8) && IsEnvelope(first8)) return OpenEnvelope(*file, size);
+    file->clear();
+    file->seekg(0);
+    if (!*file) return OpenedStream();
+  }
+  OpenedStream result;
+  result.stream = std::move(file);
+  result.length = static_cast<uint32_t>(size);
   return result;
 }
 
 bool BuildEnvelope(const char* contents, size_t length, std::string& out) {
-  if (length > 0xFFFFFFFFu) return false;
-  uint64_t room = static_cast<uint64_t>(length) + length / 100 + 600;
-  if (room > 0xFFFFFFFFu) return false;
-  out.assign(kEnvelopeHeaderSize + room, '\0');
+  std::string packed;
+  if (!PackBzip2(contents, length, kBlockSize, packed)) {
+    out.clear();
+    return false;
+  }
+  out.assign(kEnvelopeHeaderSize, '\0');
   std::memcpy(&out[0], kMagic, 4);
   out[4] = static_cast<char>(kEnvelopeVersion & 0xFF);
   out[5] = static_cast<char>(kEnvelopeVersion >> 8);
   out[6] = static_cast<char>(kEnvelopeCompression & 0xFF);
   out[7] = static_cast<char>(kEnvelopeCompression >> 8);
   for (int i = 0; i < 4; ++i) out[8 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  unsigned int packedLength = static_cast<unsigned int>(room);
   // One bzip2 stream, as bzip2's file writer would produce it.
-  int rc = BZ2_bzBuffToBuffCompress(&out[kEnvelopeHeaderSize], &packedLength, const_cast<char*>(contents),
-                                    static_cast<unsigned int>(length), kBlockSize, 0, 0);
-  if (rc != BZ_OK) {
-    out.clear();
-    return false;
-  }
-  out.resize(kEnvelopeHeaderSize + packedLength);
+  out += packed;
   return true;
 }
 
 bool WriteEnvelope(const std::string& path) {
   std::string contents;
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return false;
-    contents = text.str();
-  }
+  if (!ReadHostFile(path, contents)) return false;
   if (contents.empty()) return true;  // an empty file stays empty
   std::string wrapped;
   if (!BuildEnvelope(contents.data(), contents.size(), wrapped)) return false;

@@ -10,7 +10,7 @@
 #include <istream>
 #include <string>
 
-#include "resources/pack.h"
+#include "resources/streams.h"
 
 namespace tarn {
 
@@ -26,6 +26,11 @@ bool IsEnvelope(const char first8[8]);
 // short, a bzip2 stream that does not decode, or contents whose length is not
 // the one the header gives.
 OpenedStream OpenEnvelope(std::istream& file, uint64_t fileSize);
+
+// Opens the host file at 'path', 'size' bytes long, as the engine reads it:
+// unwrapped when it is an envelope, read in place otherwise. Null when it
+// cannot be opened or is a damaged envelope.
+OpenedStream OpenHostFile(const std::string& path, uint64_t size);
 
 // The bytes of an envelope holding 'contents' (for writing and tests).
 bool BuildEnvelope(const char* contents, size_t length, std::string& out);

@@ -2,29 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 
 #include "diag/log.h"
 #include "platform/hostfs.h"
 #include "resources/envelope.h"
-#include "resources/pack.h"
+#include "resources/folder_source.h"
+#include "resources/pack_source.h"
 #include "resources/write_ops.h"
 
 namespace tarn {
-
-namespace {
-
-constexpr size_t kMaxNameChars = 1023;
-constexpr size_t kMaxComponents = 30;
-
-// The source path and a normalised name joined for the host.
-std::string JoinSourcePath(const std::string& source, const std::string& normalised) {
-  std::string path = hostfs::IsAbsolute(normalised) ? normalised : source + "/" + normalised;
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-}  // namespace
 
 void LogFileTooLarge(const std::string& name, uint64_t size) {
   const unsigned long long limit = kMaxWholeFileBytes;
@@ -34,56 +20,6 @@ void LogFileTooLarge(const std::string& name, uint64_t size) {
   else
     LogWarning("File <%s> is too large to read into memory: it unpacks to more than the limit of %llu bytes",
                name.c_str(), limit);
-}
-
-void FSSource::Close() { mounted_ = false; }
-
-bool FSSource::Open(const std::string& path) {
-  Close();
-  path_ = path;
-  mounted_ = true;
-  return true;
-}
-
-void FSSourceDir::Close() {
-  if (mounted()) FSSource::Close();
-}
-
-bool FSSourceDir::Open(const std::string& path) {
-  hostfs::Entry entry;
-  std::string found = hostfs::FindNoCase(path);
-  if (found.empty() || !hostfs::Stat(found, entry) || !entry.isDir) return false;
-  return FSSource::Open(path);
-}
-
-NormalisedName NormaliseName(const std::string& name) {
-  NormalisedName result;
-  size_t begin = 0, end = name.size();
-  while (begin < end && static_cast<unsigned char>(name[begin]) < 33) ++begin;
-  while (end > begin && static_cast<unsigned char>(name[end - 1]) < 33) --end;
-  if (begin == end) return result;
-  std::string text = name.substr(begin, std::min(end - begin, kMaxNameChars));
-  for (char& c : text) {
-    if (c == '\\') c = '/';
-    else c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t slash = text.find('/', pos);
-    if (slash == std::string::npos) slash = text.size();
-    if (slash > pos) {
-      if (result.components.size() == kMaxComponents) return NormalisedName();
-      result.components.push_back(text.substr(pos, slash - pos));
-    }
-    pos = slash + 1;
-  }
-  if (result.components.empty()) return NormalisedName();
-  for (size_t i = 0; i < result.components.size(); ++i) {
-    if (i) result.text += '/';
-    result.text += result.components[i];
-  }
-  result.ok = true;
-  return result;
 }
 
 FileSystem& FileSystem::Instance() {
@@ -144,40 +80,20 @@ void FileSystem::MountStandardSources(const std::vector<std::string>& dataSource
   Mount(Resolve("."));
 }
 
-bool FileSystem::Find(const std::string& name, bool includePacks, Found& found) {
-  if (sources_.empty()) return false;
+const FSSource* FileSystem::Find(const std::string& name, bool includePacks, FoundFile& found) const {
+  if (sources_.empty()) return nullptr;
   NormalisedName normalised = NormaliseName(name);
-  if (!normalised.ok) return false;
+  if (!normalised.ok) return nullptr;
   for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
-    FSSource* source = it->get();
-    if (source->kind() == FSSource::kDir) {
-      std::string path = hostfs::FindNoCase(JoinSourcePath(source->path(), normalised.text));
-      hostfs::Entry entry;
-      if (path.empty() || !hostfs::Stat(path, entry) || entry.isDir) continue;
-      found.source = source;
-      found.hostPath = path;
-      found.hostSize = entry.size;
-      found.info.size = static_cast<uint32_t>(entry.size);
-      found.info.modified = entry.modified;
-      return true;
-    }
-    if (source->kind() == FSSource::kPack && includePacks) {
-      auto* pack = static_cast<FSSourcePack*>(source);
-      const PackEntry* entry = pack->FindEntry(normalised.components);
-      if (!entry) continue;
-      found.source = source;
-      found.hostPath = pack->hostPath();
-      found.entry = entry;
-      found.info.size = entry->size;
-      found.info.modified = pack->modified();
-      return true;
-    }
+    const FSSource& source = **it;
+    if (source.IsArchive() && !includePacks) continue;
+    if (source.Find(normalised, found)) return &source;
   }
-  return false;
+  return nullptr;
 }
 
 bool FileSystem::Exists(const std::string& name, bool includePacks, FileInfo* info) {
-  Found found;
+  FoundFile found;
   if (!Find(name, includePacks, found)) return false;
   if (info) *info = found.info;
   return true;
@@ -190,7 +106,8 @@ InputStream* FileSystem::RegisterStream(std::unique_ptr<InputStream> stream, std
 }
 
 InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool loadIntoMemory) {
-  Found found;
+  FoundFile found;
+  const FSSource* source = nullptr;
   if (hostfs::IsAbsolute(name)) {
     hostfs::Entry entry;
     if (!hostfs::Stat(name, entry) || entry.isDir) return nullptr;
@@ -198,42 +115,20 @@ InputStream* FileSystem::OpenRead(const std::string& name, FileInfo* info, bool 
     found.hostSize = entry.size;
     found.info.size = static_cast<uint32_t>(entry.size);
     found.info.modified = entry.modified;
-  } else if (!Find(name, true, found)) {
-    return nullptr;
+  } else {
+    source = Find(name, true, found);
+    if (!source) return nullptr;
   }
   if (info) *info = found.info;
-  auto stream = std::make_unique<std::ifstream>(found.hostPath, std::ios::binary);
-  if (!stream->is_open()) return nullptr;
-
-  if (found.entry) {
-    // A pack entry: read in place from the archive, or unpacked into memory.
-    OpenedStream opened = OpenEntry(std::move(stream), *found.entry, loadIntoMemory);
-    if (!opened) {
-      if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
-      return nullptr;
-    }
-    // A compressed entry of a version-1 archive learns its size only now.
-    if (info) info->size = opened.length;
-    return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
+  OpenedStream opened = source ? source->OpenFile(found, loadIntoMemory) : OpenHostFile(found.hostPath, found.hostSize);
+  if (!opened) {  // a damaged entry or envelope does not open
+    if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
+    return nullptr;
   }
-
-  if (found.hostSize > kEnvelopeProbeSize) {
-    char first8[8];
-    stream->read(first8, sizeof(first8));
-    if (stream->gcount() == sizeof(first8) && IsEnvelope(first8)) {
-      OpenedStream opened = OpenEnvelope(*stream, found.hostSize);
-      if (!opened) {  // a damaged envelope does not open
-        if (opened.tooLarge) LogFileTooLarge(name, opened.refusedSize);
-        return nullptr;
-      }
-      if (info) info->size = opened.length;
-      return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
-    }
-    stream->clear();
-    stream->seekg(0);
-    if (!*stream) return nullptr;
-  }
-  return RegisterStream(std::move(stream), nullptr);
+  // A compressed entry of a version-1 archive, or an envelope, learns its
+  // size only now.
+  if (info) info->size = opened.length;
+  return RegisterStream(std::move(opened.stream), std::move(opened.buffer));
 }
 
 void FileSystem::CloseRead(InputStream* stream) {
@@ -279,30 +174,9 @@ int FileSystem::Search(const std::string& pattern, bool files, bool dirs,
   NormalisedName normalised = NormaliseName(pattern);
   if (!normalised.ok) return -1;
   if (!files && !dirs) return 0;
-  std::string folderPart;
-  size_t slash = normalised.text.find_last_of('/');
-  if (slash != std::string::npos) folderPart = normalised.text.substr(0, slash + 1);
   int count = 0;
-  for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
-    FSSource* source = it->get();
-    if (source->kind() == FSSource::kPack) {
-      count += static_cast<FSSourcePack*>(source)->SearchEntries(normalised.components, files, dirs, results,
-                                                                  withPaths);
-      continue;
-    }
-    if (source->kind() != FSSource::kDir) continue;
-    for (const hostfs::Entry& entry : hostfs::Enumerate(JoinSourcePath(source->path(), normalised.text))) {
-      if (entry.isDir ? !dirs : !files) continue;
-      std::string reported = withPaths ? folderPart + entry.name : entry.name;
-      FileInfo info;
-      info.size = entry.isDir ? 0xFFFFFFFFu : static_cast<uint32_t>(entry.size);
-      info.modified = entry.modified;
-      if (results) {
-        if (!results->emplace(reported, info).second) continue;
-      }
-      ++count;
-    }
-  }
+  for (auto it = sources_.rbegin(); it != sources_.rend(); ++it)
+    count += (*it)->Search(normalised, files, dirs, results, withPaths);
   return count;
 }
 

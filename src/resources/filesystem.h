@@ -11,59 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "resources/source.h"
+#include "resources/streams.h"
+
 namespace tarn {
 
-struct PackEntry;
-
-struct FileInfo {
-  uint32_t size = 0;
-  uint32_t reserved = 0;
-  int64_t modified = 0;
-};
-
-// The engine's input stream: read/gcount, getline, seekg, good.
-using InputStream = std::istream;
-
-// The most a file may hold to be read whole or unpacked into memory. No game
-// file comes near it, and a hostile size or a decompression bomb cannot
-// exhaust memory or wrap a 32-bit length.
-constexpr uint64_t kMaxWholeFileBytes = uint64_t{1} << 30;
 // Logs the refusal of a file beyond kMaxWholeFileBytes.
 void LogFileTooLarge(const std::string& name, uint64_t size);
-
-class FSSource {
- public:
-  enum Kind { kDir = 1, kPack = 2 };
-  explicit FSSource(int kind) : kind_(kind) {}
-  virtual ~FSSource() = default;
-  virtual void Close();
-  virtual bool Open(const std::string& path);
-
-  int kind() const { return kind_; }
-  bool mounted() const { return mounted_; }
-  const std::string& path() const { return path_; }
-
- private:
-  int kind_;
-  bool mounted_ = false;
-  std::string path_;
-};
-
-class FSSourceDir : public FSSource {
- public:
-  FSSourceDir() : FSSource(kDir) {}
-  void Close() override;
-  bool Open(const std::string& path) override;
-};
-
-// A name split into lower-case components; ok is false when the name cannot be
-// normalised (empty after trimming, or more than 30 components).
-struct NormalisedName {
-  bool ok = false;
-  std::string text;  // components joined with '/'
-  std::vector<std::string> components;
-};
-NormalisedName NormaliseName(const std::string& name);
 
 class FileSystem {
  public:
@@ -123,14 +77,8 @@ class FileSystem {
   void ResetForTests();
 
  private:
-  struct Found {
-    FSSource* source = nullptr;
-    std::string hostPath;
-    FileInfo info;
-    uint64_t hostSize = 0;                 // a host file's full size
-    const PackEntry* entry = nullptr;  // set for a pack entry
-  };
-  bool Find(const std::string& name, bool includePacks, Found& found);
+  // The newest source holding the file, or null.
+  const FSSource* Find(const std::string& name, bool includePacks, FoundFile& found) const;
   void ComputeUserDataFolder();
   bool CreateParentFolders(const std::string& path);
   InputStream* RegisterStream(std::unique_ptr<InputStream> stream, std::unique_ptr<char[]> buffer);

@@ -1,40 +1,18 @@
 #include "resources/pack.h"
 
-#include <bzlib.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <fstream>
-#include <limits>
 #include <new>
-#include <sstream>
 
-#include "diag/log.h"
-#include "platform/hostfs.h"
+#include "resources/bzip2.h"
 
 namespace tarn {
 
 namespace {
 
-constexpr size_t kMaxPatternPieces = 20;
-// What one unpacked buffer can hold: its length travels as 32 bits.
-constexpr uint64_t kMaxUnpackedLength = 0xFFFFFFFFu;
-// The smallest record of each version: an empty name and the fixed fields.
-constexpr uint64_t kMinRecordV1 = 4 + 1 + 4 + 12;
-constexpr uint64_t kMinRecordV2 = 4 + 1 + 4 + 16;
-// bzip2's buffer interface counts in unsigned int; larger spans are fed in
-// pieces of this size.
-constexpr uint64_t kBzChunk = 1u << 30;
-
 uint32_t LoadU32(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
          static_cast<uint32_t>(p[3]) << 24;
-}
-
-void PutU32(std::string& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // ---- Reading the directory ----
@@ -127,7 +105,7 @@ class DirectoryParser {
     return false;
   }
 
-  uint64_t MinRecord() const { return version_ == 2 ? kMinRecordV2 : kMinRecordV1; }
+  uint64_t MinRecord() const { return PackRecordFixedBytes(version_); }
 
   bool CountFits(uint64_t count) {
     if (count > reader_.remaining() / MinRecord())
@@ -185,341 +163,6 @@ class DirectoryParser {
   std::string error_;
 };
 
-enum class ReadResult { kOk, kCannotOpen, kDamaged };
-
-ReadResult ReadDirectory(const std::string& path, PackDirectory& out, std::string& error) {
-  out.root = PackEntry();
-  out.root.isDir = true;
-  out.version = 0;
-  out.fileSize = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) {
-    error = "cannot be opened";
-    return ReadResult::kCannotOpen;
-  }
-  in.seekg(0, std::ios::end);
-  std::streamoff end = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (end < 0 || !in) {
-    error = "cannot be read";
-    return ReadResult::kCannotOpen;
-  }
-  out.fileSize = static_cast<uint64_t>(end);
-  DirectoryReader reader(in, out.fileSize);
-  uint32_t rootCount = 0;
-  if (!reader.U32(out.version) || !reader.U32(rootCount)) {
-    error = "the header is truncated";
-    return ReadResult::kDamaged;
-  }
-  DirectoryParser parser(reader, out.version);
-  if (!parser.Children(out.root, rootCount, 1)) {
-    error = parser.error();
-    out.root.children.clear();
-    return ReadResult::kDamaged;
-  }
-  return ReadResult::kOk;
-}
-
-// ---- Streams ----
-
-// Reads memory that somebody else owns.
-class MemoryBuf : public std::streambuf {
- public:
-  MemoryBuf(const char* data, size_t length) {
-    char* begin = const_cast<char*>(data);
-    setg(begin, begin, begin + length);
-  }
-
- protected:
-  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
-    off_type base = dir == std::ios_base::beg ? 0 : dir == std::ios_base::cur ? gptr() - eback() : egptr() - eback();
-    return seekpos(pos_type(base + off), which);
-  }
-  pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
-    off_type target = off_type(pos);
-    if (!(which & std::ios_base::in) || target < 0 || target > egptr() - eback()) return pos_type(off_type(-1));
-    setg(eback(), eback() + target, egptr());
-    return pos;
-  }
-  std::streamsize showmanyc() override { return egptr() - gptr(); }
-};
-
-// Reads a span of a file in place, ending after the span's last byte.
-class BoundedFileBuf : public std::streambuf {
- public:
-  BoundedFileBuf(std::unique_ptr<std::istream> file, uint64_t begin, uint64_t length)
-      : file_(std::move(file)), begin_(begin), length_(length) {
-    setg(buffer_, buffer_, buffer_);
-  }
-
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    uint64_t pos = Position();
-    if (pos >= length_) return traits_type::eof();
-    uint64_t want = std::min<uint64_t>(sizeof(buffer_), length_ - pos);
-    std::streambuf* source = file_->rdbuf();
-    if (!source || source->pubseekpos(static_cast<std::streamoff>(begin_ + pos), std::ios_base::in) ==
-                       std::streampos(std::streamoff(-1)))
-      return traits_type::eof();
-    std::streamsize got = source->sgetn(buffer_, static_cast<std::streamsize>(want));
-    if (got <= 0) return traits_type::eof();
-    bufferStart_ = pos;
-    setg(buffer_, buffer_, buffer_ + got);
-    return traits_type::to_int_type(*gptr());
-  }
-
-  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
-    off_type base = dir == std::ios_base::beg   ? 0
-                    : dir == std::ios_base::cur ? static_cast<off_type>(Position())
-                                                : static_cast<off_type>(length_);
-    return seekpos(pos_type(base + off), which);
-  }
-
-  pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
-    off_type target = off_type(pos);
-    if (!(which & std::ios_base::in) || target < 0 || static_cast<uint64_t>(target) > length_)
-      return pos_type(off_type(-1));
-    uint64_t t = static_cast<uint64_t>(target);
-    if (t >= bufferStart_ && t <= bufferStart_ + static_cast<uint64_t>(egptr() - eback())) {
-      setg(eback(), eback() + (t - bufferStart_), egptr());
-    } else {
-      bufferStart_ = t;
-      setg(buffer_, buffer_, buffer_);
-    }
-    return pos;
-  }
-
-  std::streamsize showmanyc() override {
-    uint64_t pos = Position();
-    return pos >= length_ ? -1 : static_cast<std::streamsize>(length_ - pos);
-  }
-
- private:
-  uint64_t Position() const { return bufferStart_ + static_cast<uint64_t>(gptr() - eback()); }
-
-  std::unique_ptr<std::istream> file_;
-  uint64_t begin_;
-  uint64_t length_;
-  uint64_t bufferStart_ = 0;  // position of eback() within the span
-  char buffer_[16384];
-};
-
-// An input stream that owns its buffer object.
-class OwningStream : public std::istream {
- public:
-  explicit OwningStream(std::unique_ptr<std::streambuf> buf) : std::istream(nullptr), buf_(std::move(buf)) {
-    rdbuf(buf_.get());
-  }
-
- private:
-  std::unique_ptr<std::streambuf> buf_;
-};
-
-bool ReadExactly(std::istream& in, char* out, uint64_t length) {
-  while (length > 0) {
-    std::streamsize piece = static_cast<std::streamsize>(std::min<uint64_t>(length, kBzChunk));
-    in.read(out, piece);
-    if (in.gcount() != piece) return false;
-    out += piece;
-    length -= static_cast<uint64_t>(piece);
-  }
-  return true;
-}
-
-// ---- Writing ----
-
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-
-bool ReadHostFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return false;
-  out = text.str();
-  return true;
-}
-
-bool SetError(std::string* error, const std::string& text) {
-  if (error) *error = text;
-  return false;
-}
-
-uint64_t RecordSize(const PackSourceNode& node, uint32_t version) {
-  uint64_t size = (version == 2 ? kMinRecordV2 : kMinRecordV1) + node.name.size();
-  for (const PackSourceNode& child : node.children) size += RecordSize(child, version);
-  return size;
-}
-
-class ImageWriter {
- public:
-  ImageWriter(const PackWriteOptions& options, std::ostream& out, std::string* error)
-      : options_(options), out_(out), error_(error) {}
-
-  bool Write(const PackSourceNode& root) {
-    if (options_.compression != kPackStored && options_.compression != kPackBzip2)
-      return SetError(error_, "unknown compression " + std::to_string(options_.compression));
-    // A version-1 record has one size field; a compressed entry would show its
-    // packed size until it is opened.
-    if (options_.version != 2 && options_.compression != kPackStored)
-      return SetError(error_, "version-1 archives store their entries uncompressed");
-    uint64_t directory = 8;
-    for (const PackSourceNode& child : root.children) directory += RecordSize(child, options_.version);
-    if (directory > 0xFFFFFFFFu) return SetError(error_, "the directory is too large for an archive");
-    dataPos_ = directory;
-    records_.clear();
-    PutU32(records_, options_.version);
-    PutU32(records_, static_cast<uint32_t>(root.children.size()));
-    // The data follows the directory; the directory is written last, over
-    // this placeholder, once every offset and packed size is known.
-    const std::string zeros(4096, '\0');
-    for (uint64_t left = directory; left > 0;) {
-      uint64_t piece = std::min<uint64_t>(left, zeros.size());
-      out_.write(zeros.data(), static_cast<std::streamsize>(piece));
-      left -= piece;
-    }
-    if (!out_) return SetError(error_, "cannot write the archive");
-    if (!Children(root, 1)) return false;
-    if (records_.size() != directory) return SetError(error_, "internal error: directory size mismatch");
-    out_.seekp(0);
-    out_.write(records_.data(), static_cast<std::streamsize>(records_.size()));
-    out_.flush();
-    if (!out_) return SetError(error_, "cannot write the archive");
-    return true;
-  }
-
- private:
-  bool Children(const PackSourceNode& folder, int depth) {
-    std::map<PackKey, bool> seen;
-    for (const PackSourceNode& child : folder.children) {
-      if (!IsSafeEntryName(child.name)) return SetError(error_, "unusable entry name \"" + child.name + "\"");
-      if (!seen.emplace(PackKey{child.isDir, child.name}, true).second)
-        return SetError(error_, "two entries named \"" + child.name + "\" in one folder");
-      if (depth > kMaxPackDepth)
-        return SetError(error_, "\"" + child.name + "\" is nested deeper than " + std::to_string(kMaxPackDepth) +
-                                    " levels");
-      if (!Entry(child, depth)) return false;
-    }
-    return true;
-  }
-
-  bool Entry(const PackSourceNode& node, int depth) {
-    PutU32(records_, static_cast<uint32_t>(node.name.size()));
-    records_ += node.name;
-    records_ += static_cast<char>(node.isDir ? 1 : 0);
-    if (node.isDir) {
-      PutU32(records_, 0);
-      if (options_.version == 2) {
-        PutU32(records_, kPackStored);
-        PutU32(records_, static_cast<uint32_t>(node.children.size()));
-        PutU32(records_, 0);
-        PutU32(records_, 0);
-      } else {
-        PutU32(records_, 0);
-        PutU32(records_, kPackStored);
-        PutU32(records_, static_cast<uint32_t>(node.children.size()));
-      }
-      return Children(node, depth + 1);
-    }
-    std::string loaded;
-    const std::string* contents = &node.contents;
-    if (!node.hostPath.empty()) {
-      if (!ReadHostFile(node.hostPath, loaded)) return SetError(error_, "cannot read " + node.hostPath);
-      contents = &loaded;
-    }
-    if (contents->size() > 0xFFFFFFFFu) return SetError(error_, "\"" + node.name + "\" is larger than 4 GiB");
-    std::string packed;
-    // Empty files are always stored: there is nothing to compress.
-    uint32_t compression = contents->empty() ? kPackStored : options_.compression;
-    const std::string* data = contents;
-    if (compression == kPackBzip2) {
-      uint64_t room = contents->size() + contents->size() / 100 + 600;
-      if (room > 0xFFFFFFFFu) return SetError(error_, "\"" + node.name + "\" is too large to compress");
-      packed.resize(room);
-      unsigned int packedLength = static_cast<unsigned int>(room);
-      int rc = BZ2_bzBuffToBuffCompress(&packed[0], &packedLength, const_cast<char*>(contents->data()),
-                                        static_cast<unsigned int>(contents->size()), 9, 0, 0);
-      if (rc != BZ_OK) return SetError(error_, "cannot compress \"" + node.name + "\"");
-      packed.resize(packedLength);
-      data = &packed;
-    }
-    if (dataPos_ + data->size() > 0xFFFFFFFFu) return SetError(error_, "the archive would exceed 4 GiB");
-    uint32_t offset = static_cast<uint32_t>(dataPos_);
-    out_.write(data->data(), static_cast<std::streamsize>(data->size()));
-    if (!out_) return SetError(error_, "cannot write the archive");
-    dataPos_ += data->size();
-    if (options_.version == 2) {
-      PutU32(records_, offset);
-      PutU32(records_, compression);
-      PutU32(records_, 0);
-      PutU32(records_, static_cast<uint32_t>(contents->size()));
-      PutU32(records_, static_cast<uint32_t>(data->size()));
-    } else {
-      // Version 1 records the stored length only.
-      PutU32(records_, offset);
-      PutU32(records_, static_cast<uint32_t>(data->size()));
-      PutU32(records_, compression);
-      PutU32(records_, 0);
-    }
-    return true;
-  }
-
-  const PackWriteOptions& options_;
-  std::ostream& out_;
-  std::string* error_;
-  std::string records_;
-  uint64_t dataPos_ = 0;
-};
-
-bool ReadFolderNode(const std::string& path, PackSourceNode& node, int depth, std::string* error) {
-  std::vector<hostfs::Entry> entries = hostfs::Enumerate(path + "/*");
-  for (const hostfs::Entry& entry : entries) {
-    PackSourceNode child;
-    child.name = entry.name;
-    for (char& c : child.name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    child.isDir = entry.isDir;
-    std::string childPath = path + "/" + entry.name;
-    if (!IsSafeEntryName(child.name)) return SetError(error, "unusable file name " + childPath);
-    if (depth > kMaxPackDepth)
-      return SetError(error, childPath + " is nested deeper than " + std::to_string(kMaxPackDepth) + " levels");
-    if (child.isDir) {
-      if (!ReadFolderNode(childPath, child, depth + 1, error)) return false;
-    } else {
-      child.hostPath = childPath;
-    }
-    node.children.push_back(std::move(child));
-  }
-  std::sort(node.children.begin(), node.children.end(), [](const PackSourceNode& a, const PackSourceNode& b) {
-    return PackKey{a.isDir, a.name} < PackKey{b.isDir, b.name};
-  });
-  for (size_t i = 1; i < node.children.size(); ++i) {
-    const PackSourceNode& a = node.children[i - 1];
-    const PackSourceNode& b = node.children[i];
-    if (a.isDir == b.isDir && a.name == b.name)
-      return SetError(error, "two names in " + path + " differ only by case: \"" + a.name + "\"");
-  }
-  return true;
-}
-
-// Drops the archive being written from the tree, when it lies in the folder.
-void DropFile(PackSourceNode& node, const struct stat& target) {
-  auto& children = node.children;
-  children.erase(std::remove_if(children.begin(), children.end(),
-                                [&](const PackSourceNode& child) {
-                                  struct stat st;
-                                  return !child.isDir && !child.hostPath.empty() &&
-                                         stat(child.hostPath.c_str(), &st) == 0 && st.st_dev == target.st_dev &&
-                                         st.st_ino == target.st_ino;
-                                }),
-                 children.end());
-  for (PackSourceNode& child : children)
-    if (child.isDir) DropFile(child, target);
-}
 
 }  // namespace
 
@@ -530,215 +173,47 @@ const PackEntry* PackEntry::Child(bool dir, const std::string& childName) const 
   return it == children.end() ? nullptr : it->second.get();
 }
 
+PackReadResult ReadPackDirectory(const std::string& path, PackDirectory& out, std::string& error) {
+  out.root = PackEntry();
+  out.root.isDir = true;
+  out.version = 0;
+  out.fileSize = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    error = "cannot be opened";
+    return PackReadResult::kCannotOpen;
+  }
+  in.seekg(0, std::ios::end);
+  std::streamoff end = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (end < 0 || !in) {
+    error = "cannot be read";
+    return PackReadResult::kCannotOpen;
+  }
+  out.fileSize = static_cast<uint64_t>(end);
+  DirectoryReader reader(in, out.fileSize);
+  uint32_t rootCount = 0;
+  if (!reader.U32(out.version) || !reader.U32(rootCount)) {
+    error = "the header is truncated";
+    return PackReadResult::kDamaged;
+  }
+  DirectoryParser parser(reader, out.version);
+  if (!parser.Children(out.root, rootCount, 1)) {
+    error = parser.error();
+    out.root.children.clear();
+    return PackReadResult::kDamaged;
+  }
+  return PackReadResult::kOk;
+}
+
 bool ReadPackDirectory(const std::string& path, PackDirectory& out, std::string* error) {
   std::string why;
-  bool ok = ReadDirectory(path, out, why) == ReadResult::kOk;
+  bool ok = ReadPackDirectory(path, out, why) == PackReadResult::kOk;
   if (!ok && error) *error = why;
   return ok;
 }
 
-// ---- Patterns ----
-
-PackPattern::PackPattern(const std::string& pattern) {
-  if (pattern.find_first_not_of('*') == std::string::npos || pattern == "*.*") {
-    all_ = true;
-    return;
-  }
-  size_t pos = 0;
-  for (;;) {
-    if (pieces_.size() == kMaxPatternPieces) {
-      openEnded_ = true;  // the rest of the pattern is ignored
-      break;
-    }
-    size_t star = pattern.find('*', pos);
-    if (star == std::string::npos) {
-      pieces_.push_back(pattern.substr(pos));
-      break;
-    }
-    pieces_.push_back(pattern.substr(pos, star - pos));
-    pos = star + 1;
-  }
-  if (pattern.back() == '*') openEnded_ = true;
-}
-
-bool PackPattern::Matches(const std::string& name) const {
-  if (all_) return true;
-  size_t pos = 0;
-  for (size_t i = 0; i < pieces_.size(); ++i) {
-    const std::string& piece = pieces_[i];
-    if (i == 0) {
-      if (name.compare(0, piece.size(), piece) != 0) return false;
-      pos = piece.size();
-      continue;
-    }
-    size_t at = name.find(piece, pos);
-    if (at == std::string::npos) return false;
-    pos = at + piece.size();
-  }
-  return openEnded_ || pos == name.size();
-}
-
-bool PackPatternMatch(const std::string& pattern, const std::string& name) {
-  return PackPattern(pattern).Matches(name);
-}
-
-// ---- The pack source ----
-
-FSSourcePack::~FSSourcePack() { Close(); }
-
-void FSSourcePack::Close() {
-  if (!mounted()) return;
-  FSSource::Close();
-  root_.children.clear();
-}
-
-bool FSSourcePack::Open(const std::string& path) {
-  std::string found = hostfs::FindNoCase(path);
-  hostfs::Entry entry;
-  if (found.empty() || !hostfs::Stat(found, entry) || entry.isDir) return false;
-  FSSource::Open(path);
-  hostPath_ = found;
-  modified_ = entry.modified;
-  PackDirectory directory;
-  std::string why;
-  ReadResult result = ReadDirectory(found, directory, why);
-  if (result != ReadResult::kOk) {
-    if (result == ReadResult::kDamaged)
-      LogWarning("Pack archive <%s> is damaged (%s); it is not mounted", path.c_str(), why.c_str());
-    Close();
-    return false;
-  }
-  version_ = directory.version;
-  root_ = std::move(directory.root);
-  return true;
-}
-
-const PackEntry* FSSourcePack::FindEntry(const std::vector<std::string>& components) const {
-  if (!mounted() || components.empty()) return nullptr;
-  const PackEntry* entry = &root_;
-  for (size_t i = 0; i < components.size() && entry; ++i)
-    entry = entry->Child(i + 1 < components.size(), components[i]);
-  return entry;
-}
-
-int FSSourcePack::SearchEntries(const std::vector<std::string>& components, bool files, bool dirs,
-                                std::map<std::string, FileInfo>* results, bool withPaths) const {
-  if (!mounted() || components.empty() || (!files && !dirs)) return 0;
-  std::string prefix;
-  const PackEntry* folder = &root_;
-  for (size_t i = 0; i + 1 < components.size(); ++i) {
-    if (withPaths) prefix += components[i] + "/";
-    folder = folder->Child(true, components[i]);
-    if (!folder) return 0;
-  }
-  PackPattern pattern(components.back());
-  int count = 0;
-  for (const auto& item : folder->children) {
-    const PackEntry& child = *item.second;
-    if (child.isDir ? !dirs : !files) continue;
-    if (!pattern.Matches(child.name)) continue;
-    if (results) {
-      FileInfo info;
-      info.size = child.isDir ? 0xFFFFFFFFu : child.size;
-      info.modified = modified_;
-      if (!results->emplace(prefix + child.name, info).second) continue;
-    }
-    ++count;
-  }
-  return count;
-}
-
-// ---- Streams and unpacking ----
-
-std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length) {
-  return std::make_unique<OwningStream>(std::make_unique<MemoryBuf>(data, length));
-}
-
-std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
-                                               uint64_t length) {
-  return std::make_unique<OwningStream>(std::make_unique<BoundedFileBuf>(std::move(file), begin, length));
-}
-
-bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected, uint64_t limit,
-                 std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge) {
-  out.reset();
-  outLength = 0;
-  if (tooLarge) *tooLarge = false;
-  limit = std::min<uint64_t>(limit, kMaxUnpackedLength);
-  if (sizeKnown && expected > limit) {
-    if (tooLarge) *tooLarge = true;
-    return false;
-  }
-  const uint64_t cap = sizeKnown ? expected : limit;
-  if ((sizeKnown && expected == 0) || (!sizeKnown && packedLength == 0)) {
-    out.reset(new (std::nothrow) char[1]);
-    return out != nullptr;
-  }
-  // Start with room for what the packed bytes plausibly hold and grow only as
-  // the stream really delivers more.
-  uint64_t capacity = std::min<uint64_t>(cap, static_cast<uint64_t>(packedLength) * 64 + (1u << 20));
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity ? capacity : 1]);
-  if (!buffer) return false;
-
-  bz_stream stream;
-  std::memset(&stream, 0, sizeof(stream));
-  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
-  uint64_t produced = 0;
-  size_t consumed = 0;
-  char sink = 0;
-  bool ok = false;
-  for (;;) {
-    if (stream.avail_in == 0 && consumed < packedLength) {
-      uint64_t piece = std::min<uint64_t>(packedLength - consumed, kBzChunk);
-      stream.next_in = const_cast<char*>(packed + consumed);
-      stream.avail_in = static_cast<unsigned int>(piece);
-      consumed += piece;
-    }
-    bool full = produced == capacity;
-    if (full && capacity < cap) {
-      uint64_t grown = std::min<uint64_t>(cap, capacity * 2);
-      std::unique_ptr<char[]> bigger(new (std::nothrow) char[grown]);
-      if (!bigger) break;
-      std::memcpy(bigger.get(), buffer.get(), produced);
-      buffer = std::move(bigger);
-      capacity = grown;
-      full = false;
-    }
-    unsigned int room;
-    if (full) {
-      // Any byte beyond the cap lands here and rejects the data.
-      stream.next_out = &sink;
-      room = 1;
-    } else {
-      stream.next_out = buffer.get() + produced;
-      room = static_cast<unsigned int>(std::min<uint64_t>(capacity - produced, kBzChunk));
-    }
-    stream.avail_out = room;
-    unsigned int inBefore = stream.avail_in;
-    int rc = BZ2_bzDecompress(&stream);
-    unsigned int wrote = room - stream.avail_out;
-    if (full && wrote > 0) {
-      // More data than the size allows: damaged when the size was declared,
-      // beyond the limit when it was not.
-      if (tooLarge && !sizeKnown) *tooLarge = true;
-      break;
-    }
-    produced += wrote;
-    if (rc == BZ_STREAM_END) {
-      ok = !sizeKnown || produced == expected;
-      break;
-    }
-    if (rc != BZ_OK) break;
-    // No progress: the stream is truncated (or stuck); another call would
-    // change nothing.
-    if (wrote == 0 && stream.avail_in == inBefore) break;
-  }
-  BZ2_bzDecompressEnd(&stream);
-  if (!ok) return false;
-  out = std::move(buffer);
-  outLength = static_cast<uint32_t>(produced);
-  return true;
-}
+// ---- Opening entries ----
 
 OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
                        uint64_t limit) {
@@ -757,10 +232,7 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
     if (entry.size > limit) return OpenedStream::TooLarge(entry.size);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[entry.size ? entry.size : 1]);
     if (!buffer || !ReadExactly(*file, buffer.get(), entry.size)) return result;
-    result.stream = MakeMemoryStream(buffer.get(), entry.size);
-    result.buffer = std::move(buffer);
-    result.length = entry.size;
-    return result;
+    return OpenedStream::InMemory(std::move(buffer), entry.size);
   }
   if (entry.compression == kPackBzip2) {
     // Refused before anything is read or allocated when either size is too
@@ -779,105 +251,9 @@ OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entr
       return result;
     }
     packed.reset();
-    result.stream = MakeMemoryStream(unpacked.get(), length);
-    result.buffer = std::move(unpacked);
-    result.length = length;
-    return result;
+    return OpenedStream::InMemory(std::move(unpacked), length);
   }
   return result;  // unknown compression
-}
-
-// ---- Writing archives ----
-
-bool IsSafeEntryName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
-}
-
-bool BuildPackImage(const PackSourceNode& root, const PackWriteOptions& options, std::string& image,
-                    std::string* error) {
-  std::stringstream out(std::ios::in | std::ios::out | std::ios::binary);
-  ImageWriter writer(options, out, error);
-  if (!writer.Write(root)) return false;
-  image = out.str();
-  return true;
-}
-
-bool ReadSourceFolder(const std::string& folder, PackSourceNode& root, std::string* error) {
-  root = PackSourceNode();
-  root.isDir = true;
-  hostfs::Entry entry;
-  if (!hostfs::Stat(folder, entry) || !entry.isDir) return SetError(error, folder + " is not a folder");
-  return ReadFolderNode(folder, root, 1, error);
-}
-
-bool WritePackFromFolder(const std::string& folder, const std::string& archive, const PackWriteOptions& options,
-                         std::string* error) {
-  PackSourceNode root;
-  if (!ReadSourceFolder(folder, root, error)) return false;
-  std::ofstream out(archive, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return SetError(error, "cannot create " + archive);
-  struct stat self;
-  if (stat(archive.c_str(), &self) == 0) DropFile(root, self);
-  ImageWriter writer(options, out, error);
-  if (!writer.Write(root)) {
-    out.close();
-    hostfs::RemoveFile(archive);
-    return false;
-  }
-  out.close();
-  if (!out) return SetError(error, "cannot write " + archive);
-  return true;
-}
-
-namespace {
-
-bool ExtractChildren(const PackEntry& folder, const std::string& archive, const std::string& target,
-                     std::string* error) {
-  for (const auto& item : folder.children) {
-    const PackEntry& child = *item.second;
-    if (!IsSafeEntryName(child.name))
-      return SetError(error, "refusing entry name \"" + child.name + "\" that would leave the target folder");
-    std::string path = target + "/" + child.name;
-    if (child.isDir) {
-      hostfs::Entry entry;
-      if (!hostfs::MakeDir(path) && !(hostfs::Stat(path, entry) && entry.isDir))
-        return SetError(error, "cannot create folder " + path);
-      if (!ExtractChildren(child, archive, path, error)) return false;
-      continue;
-    }
-    auto file = std::make_unique<std::ifstream>(archive, std::ios::binary);
-    if (!file->is_open()) return SetError(error, "cannot open " + archive);
-    OpenedStream stream = OpenEntry(std::move(file), child, false);
-    if (!stream) return SetError(error, "cannot unpack " + path + " (damaged entry)");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return SetError(error, "cannot create " + path);
-    char chunk[65536];
-    uint64_t written = 0;
-    while (written < stream.length) {
-      stream.stream->read(chunk, sizeof(chunk));
-      std::streamsize got = stream.stream->gcount();
-      if (got <= 0) break;
-      out.write(chunk, got);
-      written += static_cast<uint64_t>(got);
-    }
-    out.close();
-    if (written != stream.length) return SetError(error, "the archive ends inside " + path);
-    if (!out) return SetError(error, "cannot write " + path);
-  }
-  return true;
-}
-
-}  // namespace
-
-bool ExtractPack(const std::string& archive, const std::string& folder, std::string* error) {
-  PackDirectory directory;
-  std::string why;
-  if (!ReadPackDirectory(archive, directory, &why)) return SetError(error, archive + ": " + why);
-  hostfs::Entry entry;
-  if (!hostfs::MakeDir(folder) && !(hostfs::Stat(folder, entry) && entry.isDir))
-    return SetError(error, "cannot create folder " + folder);
-  return ExtractChildren(directory.root, archive, folder, error);
 }
 
 }  // namespace tarn

@@ -1,7 +1,7 @@
 // Pack archives: one host file holding a tree of folders and files, each file
 // stored as it is or compressed with bzip2. The engine mounts archives as
 // read-only sources of the virtual file system; the archive tool (tarn-pack)
-// writes them with the writer at the end of this header.
+// writes them (tools/pack/pack_write.h).
 //
 // Archive layout (all integers little-endian):
 //   u32 version (2 = version-2 records, anything else = version-1 records)
@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/filesystem.h"
+#include "resources/streams.h"
 
 namespace tarn {
 
@@ -37,6 +37,8 @@ constexpr uint32_t kPackBzip2 = 2;
 // Folders nested deeper than this cannot be named (a name has at most 30
 // components), so an archive that holds them is refused.
 constexpr int kMaxPackDepth = 30;
+// The bytes of a record besides its name: the smallest record of a version.
+constexpr uint64_t PackRecordFixedBytes(uint32_t version) { return 4 + 1 + 4 + (version == 2 ? 16 : 12); }
 
 // The key of an entry in its folder: folders sort before files, then names in
 // ascending byte order. A folder and a file of one name can live side by side.
@@ -75,85 +77,10 @@ struct PackDirectory {
 // Reads and checks the directory of the archive at 'path'. On failure returns
 // false with a short reason in 'error' (the tree is then left empty).
 bool ReadPackDirectory(const std::string& path, PackDirectory& out, std::string* error);
-
-// The '*'-only pattern of archive searches. Pieces between stars are matched
-// at their leftmost occurrence, without backtracking; '?' is an ordinary
-// character.
-class PackPattern {
- public:
-  explicit PackPattern(const std::string& pattern);
-  bool Matches(const std::string& name) const;
-
- private:
-  bool all_ = false;
-  bool openEnded_ = false;
-  std::vector<std::string> pieces_;
-};
-bool PackPatternMatch(const std::string& pattern, const std::string& name);
-
-class FSSourcePack : public FSSource {
- public:
-  FSSourcePack() : FSSource(kPack) {}
-  ~FSSourcePack() override;
-  void Close() override;
-  bool Open(const std::string& path) override;
-
-  // The file entry at the components of a normalised name, or null.
-  const PackEntry* FindEntry(const std::vector<std::string>& components) const;
-  // Lists the entries of the folder named by all components but the last whose
-  // names match the last component as a pattern (see Search of FileSystem).
-  int SearchEntries(const std::vector<std::string>& components, bool files, bool dirs,
-                    std::map<std::string, FileInfo>* results, bool withPaths) const;
-
-  // The archive's path on disk (found whatever its case) and its host facts.
-  const std::string& hostPath() const { return hostPath_; }
-  int64_t modified() const { return modified_; }
-  uint32_t version() const { return version_; }
-  const PackEntry& root() const { return root_; }
-
- private:
-  std::string hostPath_;
-  int64_t modified_ = 0;
-  uint32_t version_ = 0;
-  PackEntry root_;
-};
-
-// A stream handed out by the file system together with the buffer it reads
-// from (null for a stream over a file) and the length of its contents.
-struct OpenedStream {
-  std::unique_ptr<InputStream> stream;
-  std::unique_ptr<char[]> buffer;
-  uint32_t length = 0;
-  // Set when the open failed because the contents exceed kMaxWholeFileBytes;
-  // refusedSize is then their declared size, or 0 when it is not known.
-  bool tooLarge = false;
-  uint64_t refusedSize = 0;
-  explicit operator bool() const { return stream != nullptr; }
-  static OpenedStream TooLarge(uint64_t size) {
-    OpenedStream refused;
-    refused.tooLarge = true;
-    refused.refusedSize = size;
-    return refused;
-  }
-};
-
-// A stream over 'length' bytes of memory that it does not own.
-std::unique_ptr<InputStream> MakeMemoryStream(const char* data, size_t length);
-// A stream over the bytes [begin, begin + length) of 'file', which it owns; it
-// reads the file in place and ends after the last of those bytes.
-std::unique_ptr<InputStream> MakeBoundedStream(std::unique_ptr<std::istream> file, uint64_t begin,
-                                               uint64_t length);
-
-// Unpacks one bzip2 stream. With 'sizeKnown' the result must be exactly
-// 'expected' bytes long, and decompression stops as soon as the data runs
-// past that; otherwise it may be as long as 'limit'. Either way nothing beyond
-// 'limit' is produced: an expected size above it fails at once, and
-// 'tooLarge' (when given) tells such a failure from damaged data. The buffer
-// grows only as data arrives, so a small damaged file cannot claim a huge
-// allocation. The buffer is never null on success (at least one byte is
-// allocated).
-bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64_t expected,
-                 uint64_t limit, std::unique_ptr<char[]>& out, uint32_t& outLength, bool* tooLarge = nullptr);
+// The same, telling an archive that cannot be opened from a damaged one
+// (whose reason goes to 'error').
+enum class PackReadResult { kOk, kCannotOpen, kDamaged };
+PackReadResult ReadPackDirectory(const std::string& path, PackDirectory& out, std::string& error);
 
 // Opens an entry of an archive: 'file' is the open archive, which the result
 // takes over (stored entries read in place) or closes. Null for an entry that
@@ -161,39 +88,5 @@ bool UnpackBzip2(const char* packed, size_t packedLength, bool sizeKnown, uint64
 // Nothing beyond 'limit' bytes goes into memory.
 OpenedStream OpenEntry(std::unique_ptr<std::istream> file, const PackEntry& entry, bool loadIntoMemory,
                        uint64_t limit = kMaxWholeFileBytes);
-
-// ---- Writing archives (the archive tool and tests) ----
-
-// A tree to write: folders hold children, files hold their contents.
-struct PackSourceNode {
-  std::string name;
-  bool isDir = false;
-  std::string contents;   // used when hostPath is empty
-  std::string hostPath;   // a host file to read the contents from at write time
-  std::vector<PackSourceNode> children;
-};
-
-struct PackWriteOptions {
-  uint32_t version = 2;
-  uint32_t compression = kPackStored;  // kPackStored or kPackBzip2 (version 2 only)
-};
-
-// The bytes of an archive holding 'root''s children, in the order given.
-// Names are written as they are; use the folder reader for lower-casing.
-bool BuildPackImage(const PackSourceNode& root, const PackWriteOptions& options, std::string& image,
-                    std::string* error);
-// Reads a host folder into a tree: names lower-cased, children sorted the way
-// the archive orders them; file contents are read when the archive is
-// written. Fails on nesting deeper than an archive can hold and on two names
-// that differ only by case.
-bool ReadSourceFolder(const std::string& folder, PackSourceNode& root, std::string* error);
-bool WritePackFromFolder(const std::string& folder, const std::string& archive, const PackWriteOptions& options,
-                         std::string* error);
-// True for an entry name that can be written below a folder: not empty, not
-// "." or "..", no slash or backslash, no NUL.
-bool IsSafeEntryName(const std::string& name);
-// Writes every entry of the archive below 'folder' (created if missing).
-// Refuses names that would leave the folder and stops at the first error.
-bool ExtractPack(const std::string& archive, const std::string& folder, std::string* error);
 
 }  // namespace tarn

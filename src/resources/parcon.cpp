@@ -3,7 +3,6 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <system_error>
 
 #include "diag/error.h"

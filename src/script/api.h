@@ -11,6 +11,7 @@ int gfx_resolution(lua_State* L);
 int gfx_current_mode(lua_State* L);
 int gfx_full_screen(lua_State* L);
 int gfx_aspect_ratio_correction(lua_State* L);
+int mouse_hardware_cursor(lua_State* L);  // the window's cursor
 
 // Input (script/input_api.cpp).
 int kbd_struck(lua_State* L);
@@ -19,7 +20,6 @@ int kbd_down(lua_State* L);
 int kbd_chars(lua_State* L);
 int input_reset(lua_State* L);
 int input_enable(lua_State* L);
-int mouse_hardware_cursor(lua_State* L);
 
 // Render states (graphics/render_state_api.cpp).
 int gfx_blending(lua_State* L);

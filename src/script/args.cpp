@@ -56,16 +56,7 @@ int OptInteger(lua_State* L, int index, int fallback) {
   return HasNumber(L, index) ? Integer(L, index) : fallback;
 }
 
-void PushHandle(lua_State* L, void* object) {
-  if (object) lua_pushlightuserdata(L, object);
-  else lua_pushnil(L);
-}
-
-void* Handle(lua_State* L, int index) {
-  return lua_type(L, index) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, index) : nullptr;
-}
-
-uint32_t ColorFromText(const std::string& text) {
+uint32_t ColourFromText(const std::string& text) {
   uint32_t value = 0;
   uint32_t weight = 1;
   for (size_t i = text.size(); i-- > 0 && weight != 0;) {
@@ -86,9 +77,9 @@ uint8_t OpacityByte(double opacity) {
   return static_cast<uint8_t>(opacity * 255.001);
 }
 
-uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb, double defaultOpacity) {
+uint32_t Colour(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb, double defaultOpacity) {
   std::string text;
-  uint32_t rgb = Text(L, textIndex, text) ? ColorFromText(text) : defaultRgb;
+  uint32_t rgb = Text(L, textIndex, text) ? ColourFromText(text) : defaultRgb;
   double opacity = OptNumber(L, opacityIndex, defaultOpacity);
   return (static_cast<uint32_t>(OpacityByte(opacity)) << 24) | (rgb & 0xFFFFFF);
 }

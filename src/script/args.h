@@ -1,7 +1,8 @@
 // Argument conventions shared by every engine function: lenient reads with the
 // plain Lua conversions, optional arguments that count only with the expected
-// type, light-userdata handles, the colour text and opacity, and the script
-// error raised after a fatal error in developer mode.
+// type, the colour text and opacity, and the script error raised after a
+// fatal error in developer mode. Engine objects travel as handles of
+// script/handles.h.
 #pragma once
 
 #include <lua.hpp>
@@ -34,15 +35,11 @@ bool HasNumber(lua_State* L, int index);
 double OptNumber(lua_State* L, int index, double fallback);
 int OptInteger(lua_State* L, int index, int fallback);
 
-// Engine objects as opaque light userdata; nil or anything else is no object.
-void PushHandle(lua_State* L, void* object);
-void* Handle(lua_State* L, int index);
-
 // The colour convention: a hexadecimal text (read from the right, only the low
 // 24 bits kept) and an opacity 0..1 (an optional number; NaN reads as 0).
 // Returns ARGB.
-uint32_t ColorFromText(const std::string& text);
-uint32_t Color(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb = 0xFFFFFF,
+uint32_t ColourFromText(const std::string& text);
+uint32_t Colour(lua_State* L, int textIndex, int opacityIndex, uint32_t defaultRgb = 0xFFFFFF,
                double defaultOpacity = 1.0);
 uint8_t OpacityByte(double opacity);
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
-#include "app/app.h"
-#include "app/window.h"
+#include "platform/keys.h"
 #include "script/lua.h"
 
 namespace tarn {
@@ -14,8 +14,6 @@ namespace {
 constexpr unsigned kRepeatDelayMs = 400;
 constexpr unsigned kRepeatRateMs = 30;
 constexpr size_t kMaxChars = 40;
-constexpr int kVkShift = 16;
-constexpr int kVkCtrl = 17;
 
 struct KeyboardState {
   uint8_t state[256] = {};
@@ -47,6 +45,10 @@ InputState& Input() {
   return input;
 }
 
+MouseWindow (*mouseWindow)() = nullptr;
+
+MouseWindow Window() { return mouseWindow ? mouseWindow() : MouseWindow(); }
+
 struct KeyName {
   const char* name;
   int code;
@@ -75,7 +77,7 @@ std::vector<KeyName> BuildNames() {
 void AddCharacter(int code) {
   KeyboardState& kb = Input().keyboard;
   if (kb.chars.size() >= kMaxChars) return;
-  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kVkShift] != 0, kb.heldMask[kVkCtrl] != 0);
+  int c = Platform::Get().KeyCharacter(code, kb.heldMask[kKeyShift] != 0, kb.heldMask[kKeyCtrl] != 0);
   if (c >= 32 && c < 256) kb.chars += static_cast<char>(c);
 }
 
@@ -179,7 +181,7 @@ void PollMouse() {
   if (!Input().enabled) return;
   MouseState& m = Input().mouse;
   Platform& platform = Platform::Get();
-  m.overWindow = GetDisplay().fullScreenWindow || platform.CursorOverClient();
+  m.overWindow = Window().coversScreen || platform.CursorOverClient();
   if (!m.overWindow) {
     ResetMouse();
     m.locked = true;
@@ -254,17 +256,18 @@ int WriteMouseTable(lua_State* L) {
 
 void FillMouseTable() {
   if (!ScriptState()) return;
-  const Display& display = GetDisplay();
+  const MouseWindow window = Window();
   MouseState& m = Input().mouse;
-  float ox = 0, oy = 0, vw = 0, vh = 0;
-  ShownImageRect(display.aspectCorrection, ox, oy, vw, vh);
   auto map = [](float p, float offset, float size, int game) {
     int value = size > 0 ? static_cast<int>(static_cast<float>(game) * (p - offset) / size + 0.5f) : 0;
     return std::clamp(value, 0, std::max(game - 1, 0));
   };
-  MouseFields fields{map(m.x, ox, vw, display.gameWidth), map(m.y, oy, vh, display.gameHeight), &m};
+  MouseFields fields{map(m.x, window.imageX, window.imageWidth, window.gameWidth),
+                     map(m.y, window.imageY, window.imageHeight, window.gameHeight), &m};
   TARN_RUN_PROTECTED(WriteMouseTable, &fields, 0, "FillMouseTable");
 }
+
+void SetMouseWindow(MouseWindow (*window)()) { mouseWindow = window; }
 
 void ResetInputForTests() { Input() = InputState(); }
 

@@ -25,6 +25,18 @@ void AttachMouse();
 void OnMouseMessage(const Message& message);
 void FillMouseTable();
 
+// The window as the mouse sees it: a full-screen window has the cursor over
+// it wherever it is; the game image lies at (imageX, imageY) in the client
+// area, imageWidth by imageHeight, and is gameWidth by gameHeight pixels.
+struct MouseWindow {
+  bool coversScreen = false;
+  float imageX = 0, imageY = 0, imageWidth = 0, imageHeight = 0;
+  int gameWidth = 0, gameHeight = 0;
+};
+// The application registers how to look at its window at start-up;
+// unregistered, the window is all zeros.
+void SetMouseWindow(MouseWindow (*window)());
+
 bool InputEnabled();
 void SetInputEnabled(bool enabled);
 

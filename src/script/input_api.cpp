@@ -1,5 +1,4 @@
 // The script's keyboard and mouse functions.
-#include "app/window.h"
 #include "script/api.h"
 #include "script/args.h"
 #include "script/input.h"
@@ -49,11 +48,6 @@ int input_enable(lua_State* L) {
   }
   lua_pushboolean(L, InputEnabled());
   return 1;
-}
-
-int mouse_hardware_cursor(lua_State* L) {
-  if (lua_type(L, 1) == LUA_TBOOLEAN) SetHardwareCursor(lua_toboolean(L, 1) != 0);
-  return 0;
 }
 
 }  // namespace tarn::api

@@ -4,11 +4,9 @@
 #include <memory>
 #include <mutex>
 
-#include "app/app.h"
 #include "app/console.h"
 #include "diag/error.h"
 #include "diag/log.h"
-#include "resources/filesystem.h"
 #include "script/guard.h"
 #include "script/registry.h"
 #include "script/source_loader.h"
@@ -164,15 +162,15 @@ bool PushScriptGlobal(const char* name, const char* context, const char* sourceU
 bool LoadScriptFile(const std::string& path, bool fatal) {
   lua_State* L = state;
   if (!L) return false;
-  FileInfo info;
-  std::unique_ptr<char[]> buffer = FileSystem::Instance().ReadWhole(path, &info, false);
+  size_t size = 0;
+  std::unique_ptr<char[]> buffer = ReadScriptFile(path, size);
   if (!buffer) {
     LogInfo("Can't find lua file %s", path.c_str());
     if (fatal) ErrorLoadingFile(path);
     return false;
   }
   int top = lua_gettop(L);
-  int status = LoadSourceBuffer(L, buffer.get(), info.size, path.c_str());
+  int status = LoadSourceBuffer(L, buffer.get(), size, path.c_str());
   if (status == 0) status = ProtectedCall(L, 0, LUA_MULTRET, 0);
   buffer.reset();
   if (status == 0) {
@@ -192,10 +190,6 @@ bool LoadScriptFile(const std::string& path, bool fatal) {
 }
 
 void RunConsoleCommand(const std::string& text) {
-  if (strcasecmp(text.c_str(), "re") == 0) {
-    App().recreateOnActivateApp = true;
-    return;
-  }
   lua_State* L = state;
   if (!L) return;
   int top = lua_gettop(L);
@@ -242,10 +236,10 @@ bool ScriptExit() {
 
 void ScriptDestroy() { CallOptional("destroy", "LuaDestroy", __LINE__); }
 
-int ScriptUpgradeDownloaded(int build) {
+int ScriptUpgradeDownloaded(int build, int appBuild) {
   if (!PushDefined("sys_upgrade_downloaded", "LuaSysUpgradeDownloaded", __LINE__)) return 0;
   lua_pushinteger(state, build);
-  lua_pushinteger(state, App().appBuild);
+  lua_pushinteger(state, appBuild);
   return TARN_CALL_SCRIPT(2, 0, "LuaSysUpgradeDownloaded");
 }
 

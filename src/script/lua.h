@@ -35,7 +35,8 @@ void ScriptUpdate(double dt);
 void ScriptRecreate();
 bool ScriptExit();
 void ScriptDestroy();
-int ScriptUpgradeDownloaded(int build);
+// Tells the script that build 'build' was downloaded; 'appBuild' is the running one.
+int ScriptUpgradeDownloaded(int build, int appBuild);
 
 // Safe to call from any thread: the name reaches the script at the next update.
 void NotifyMusicStopped(const std::string& name);

@@ -1,9 +1,5 @@
 #include "script/registry.h"
 
-#include "app/app.h"
-#include "app/settings.h"
-#include "app/config.h"
-#include "resources/filesystem.h"
 #include "script/api.h"
 #include "script/guard.h"
 #include "script/lua.h"
@@ -80,6 +76,8 @@ const Entry kFunctions[] = {
 #undef TARN_FN
 #undef TARN_LATER
 
+GameFacts (*gameFacts)() = nullptr;
+
 void SetField(lua_State* L, const char* key, const std::string& value) {
   lua_pushstring(L, value.c_str());
   lua_setfield(L, -2, key);
@@ -106,23 +104,23 @@ void RegisterScriptApi(lua_State* L) {
   }
   lua_newtable(L);
   lua_setglobal(L, "mouse");
-  lua_pushboolean(L, Cfg().dev_mode);
+  GameFacts facts = gameFacts ? gameFacts() : GameFacts();
+  lua_pushboolean(L, facts.devMode);
   lua_setglobal(L, "dev_mode");
 
-  Application& app = App();
-  std::string date;
-  int build = ReadVersion(&date);
   lua_newtable(L);
-  SetField(L, "build_version", kEngineVersion);
-  SetField(L, "build_date", kEngineBuildDate);
-  SetField(L, "app_build", static_cast<double>(build));
-  SetField(L, "app_date", date);
-  SetField(L, "platform", kPlatformName);
-  SetField(L, "project_code", app.projectCode);
-  SetField(L, "language", app.language);
-  SetField(L, "app_name", FileSystem::Instance().AppName());
+  SetField(L, "build_version", facts.buildVersion);
+  SetField(L, "build_date", facts.buildDate);
+  SetField(L, "app_build", static_cast<double>(facts.appBuild));
+  SetField(L, "app_date", facts.appDate);
+  SetField(L, "platform", facts.platform);
+  SetField(L, "project_code", facts.projectCode);
+  SetField(L, "language", facts.language);
+  SetField(L, "app_name", facts.appName);
   lua_setglobal(L, "tarn");
 }
+
+void SetGameFacts(GameFacts (*facts)()) { gameFacts = facts; }
 
 namespace {
 

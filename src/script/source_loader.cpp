@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "resources/filesystem.h"
 #include "script/guard.h"
 
 namespace tarn {
@@ -12,6 +11,8 @@ namespace tarn {
 namespace {
 
 constexpr const char* kRefused = "precompiled chunk refused: only Lua source text can be loaded";
+
+ScriptFileReader fileReader = nullptr;
 
 // Watches the first bytes a reader delivers: lua_load picks the binary
 // loader when the first byte of the stream is the signature's escape.
@@ -86,17 +87,17 @@ int LoadFunction(lua_State* L) {
   return LoadResult(L, LoadSource(L, ReadFromFunction, nullptr, chunkname));
 }
 
-// A script file through the engine's file system; "@path" names the chunk,
+// A script file through the script file reader; "@path" names the chunk,
 // as the base library's loadfile does.
 int LoadScript(lua_State* L, const char* path) {
-  FileInfo info;
-  std::unique_ptr<char[]> buffer = FileSystem::Instance().ReadWhole(path, &info, false);
+  size_t size = 0;
+  std::unique_ptr<char[]> buffer = ReadScriptFile(path, size);
   if (!buffer) {
     lua_pushfstring(L, "cannot open %s", path);
     return LUA_ERRFILE;
   }
   std::string chunkname = std::string("@") + path;
-  return LoadSourceBuffer(L, buffer.get(), info.size, chunkname.c_str());
+  return LoadSourceBuffer(L, buffer.get(), size, chunkname.c_str());
 }
 
 int LoadFile(lua_State* L) { return LoadResult(L, LoadScript(L, luaL_checkstring(L, 1))); }
@@ -134,6 +135,13 @@ int LoadSource(lua_State* L, lua_Reader reader, void* data, const char* chunknam
 int LoadSourceBuffer(lua_State* L, const char* buffer, size_t size, const char* chunkname) {
   Memory memory{buffer, size};
   return LoadSource(L, ReadMemory, &memory, chunkname);
+}
+
+void SetScriptFileReader(ScriptFileReader reader) { fileReader = reader; }
+
+std::unique_ptr<char[]> ReadScriptFile(const std::string& path, size_t& size) {
+  size = 0;
+  return fileReader ? fileReader(path, size) : nullptr;
 }
 
 void InstallSourceLoaders(lua_State* L) {

@@ -7,6 +7,8 @@
 #include <lua.hpp>
 
 #include <cstddef>
+#include <memory>
+#include <string>
 
 namespace tarn {
 
@@ -19,7 +21,14 @@ int LoadSourceBuffer(lua_State* L, const char* buffer, size_t size, const char* 
 
 // Replaces the base library's load, loadstring, loadfile and dofile with
 // versions that accept source text only. loadfile and dofile read through
-// the engine's file system, like file_load_lua.
+// the script file reader, like file_load_lua.
 void InstallSourceLoaders(lua_State* L);
+
+// Where script files come from: the whole file, its size in 'size'; null
+// when there is none. The application registers the game's file system at
+// start-up; until then no file can be read.
+using ScriptFileReader = std::unique_ptr<char[]> (*)(const std::string& path, size_t& size);
+void SetScriptFileReader(ScriptFileReader reader);
+std::unique_ptr<char[]> ReadScriptFile(const std::string& path, size_t& size);
 
 }  // namespace tarn

@@ -541,8 +541,8 @@ TEST(GLBackend, BlendFactorsAndOperationsInTarget) {
                               {0.0f, 0.5f, 0.5f, 0.0f}};
     Submit(b, Box(0, 0, kWidth, 200, ground));
     const Colour src{0.8f, 0.4f, 0.2f, 0.6f};
-    for (int s = kBlendZero; s <= kBlendInvDestColor; ++s) {
-      for (int d = kBlendZero; d <= kBlendInvDestColor; ++d) {
+    for (int s = kBlendZero; s <= kBlendInvDestColour; ++s) {
+      for (int d = kBlendZero; d <= kBlendInvDestColour; ++d) {
         RenderStates st;
         st.srcBlend = s;
         st.dstBlend = d;
@@ -666,7 +666,7 @@ TEST(GLBackend, ColourMaskRedOnly) {
       [](Backend& b) {
         Background(b);
         RenderStates st = Preset(0);
-        st.colorMask[1] = st.colorMask[2] = st.colorMask[3] = false;
+        st.colourMask[1] = st.colourMask[2] = st.colourMask[3] = false;
         b.SetStates(st);
         Submit(b, Box(40, 40, 280, 200, Colour{1, 1, 1, 1}));
         Submit(b, Box(60, 60, 100, 100, Colour{0, 0, 0, 1}));
@@ -684,7 +684,7 @@ TEST(GLBackend, ClearIgnoresColourMask) {
   RunScene("clear-under-mask", [](Backend& b) {
     Background(b);
     RenderStates st;
-    st.colorMask[0] = st.colorMask[1] = false;
+    st.colourMask[0] = st.colourMask[1] = false;
     b.SetStates(st);
     b.Clear();
     Submit(b, Box(40, 40, 280, 200, Colour{1, 1, 1, 1}));

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -1289,13 +1290,14 @@ TEST_F(ImageScriptTest, SaveRegionTakesABitmapsResourceKey) {
   Put("pics/hero.tga", Tga32(2, 2, [](int x, int) { return Bytes({x, 0, 0, 255}); }));
   TextureRecord record;
   record.name = "pics/hero";
-  Bitmap* bitmap = NewScriptBitmap();
+  auto bitmap = std::make_unique<Bitmap>();
   bitmap->valid = true;
   bitmap->record = &record;
-  lua_pushlightuserdata(L, bitmap);
+  ScriptHandle hero = ScriptBitmaps().Add(std::move(bitmap));
+  ScriptBitmaps().Push(L, hero);
   lua_setglobal(L, "hero");
   EXPECT_EQ("", Run("gfx_bitmap_save_region('hero.tga', hero)"));
-  FreeScriptBitmap(bitmap);
+  ScriptBitmaps().Release(hero);
   Image saved;
   ASSERT_EQ(0, Decode(ReadTGA, Written("hero.tga"), saved));
   EXPECT_EQ(2, saved.width);

@@ -16,10 +16,15 @@
 
 #include "app/console.h"
 #include "diag/log.h"
+#include "pack/pack_extract.h"
+#include "pack/pack_write.h"
 #include "platform/hostfs.h"
+#include "resources/bzip2.h"
 #include "resources/envelope.h"
 #include "resources/filesystem.h"
 #include "resources/pack.h"
+#include "resources/pack_pattern.h"
+#include "resources/pack_source.h"
 #include "resources/write_ops.h"
 #include "test_support.h"
 
@@ -764,7 +769,9 @@ TEST_F(PackTest, VersionOneEntriesBeyondTheLimitAreRemembered) {
       if (open == 1 && c.opens) break;
       EXPECT_EQ(c.opens, static_cast<bool>(opened)) << "open " << open;
       EXPECT_EQ(!c.opens, opened.tooLarge) << "open " << open;
-      if (c.opens) EXPECT_EQ(text.size(), opened.length);
+      if (c.opens) {
+        EXPECT_EQ(text.size(), opened.length);
+      }
     }
   }
 }

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/window.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
+#include "render_fakes.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -20,9 +19,6 @@ class PixelExactTest : public testing::EngineTest {
  protected:
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
-    App().perspective = true;
-    App().drawnPolysCount = 0;
-    App().drawnPolysSize = 0;
     testing::EngineTest::TearDown();
   }
 };
@@ -49,12 +45,10 @@ TEST_F(PixelExactTest, UnscaledSpritesCopyTheirTexels) {
   std::string failures;
   int cases = 0, wrong = 0;
   for (const Target& target : targets) {
-    App().perspective = target.perspective;
-    GetDisplay().gameWidth = target.width;
-    GetDisplay().gameHeight = target.height;
     RenderDevice& device = RenderDevice::Instance();
     device.ResetForTests();
-    ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), target.width, target.height, false));
+    ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), testing::WindowSetup(target.width, target.height,
+                                                                               target.perspective)));
     for (const Sheet& sheet : sheets) {
       // Opaque texels of random colours: blending gives each one back.
       std::vector<uint8_t> bgra(static_cast<size_t>(sheet.width) * sheet.height * 4);

@@ -3,19 +3,19 @@
 #include <limits>
 #include <vector>
 
-#include "app/app.h"
-#include "app/window.h"
 #include "graphics/image/png_file.h"
 #include "graphics/render.h"
+#include "graphics/render_target.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
+#include "render_fakes.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
 namespace {
 
 // Records what reaches the back end instead of drawing it.
-class RecordingBackend : public Backend {
+class RecordingBackend : public testing::StubBackend {
  public:
   struct Call {
     Quad quad;
@@ -24,23 +24,8 @@ class RecordingBackend : public Backend {
   };
   std::vector<Call>* calls;
   explicit RecordingBackend(std::vector<Call>* out) : calls(out) {}
-  bool Init(int, int, bool) override { return true; }
-  void Close() override {}
-  int Width() const override { return 800; }
-  int Height() const override { return 600; }
   bool HalfPixelOffset() const override { return false; }
-  bool FlipsTargets() const override { return false; }
-  TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override { return 1; }
-  void ReleaseTexture(TextureHandle) override {}
-  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
-  bool BeginTarget(TextureHandle, uint32_t) override { return true; }
-  void EndTarget() override {}
-  void Clear() override {}
-  void SetProjection(const float*, int, int) override {}
-  void SetStates(const RenderStates&) override {}
   void Draw(const Quad& quad, TextureHandle texture, int mode) override { calls->push_back({quad, texture, mode}); }
-  bool Present() override { return true; }
-  bool ReadBackBuffer(PixelImage&) override { return false; }
 };
 
 class RenderTest : public testing::EngineTest {
@@ -48,19 +33,17 @@ class RenderTest : public testing::EngineTest {
   void SetUp() override {
     testing::EngineTest::SetUp();
     RenderDevice::Instance().ResetForTests();
-    App().perspective = false;
-    Display& display = GetDisplay();
-    display.gameWidth = 800;
-    display.gameHeight = 600;
     Crop() = CropState();
   }
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
-    App().perspective = true;
     testing::EngineTest::TearDown();
   }
-  void Record() {
-    RenderDevice::Instance().InitDevice(std::make_unique<RecordingBackend>(&calls_), 800, 600, false);
+  // An 800x600 device on the recording back end (again: the counts stay).
+  void Record(bool perspective = false) {
+    RenderDevice& device = RenderDevice::Instance();
+    device.CloseDevice();
+    device.InitDevice(std::make_unique<RecordingBackend>(&calls_), testing::WindowSetup(800, 600, perspective));
   }
   static Quad Box(float x0, float y0, float x1, float y1) {
     Quad q;
@@ -90,8 +73,7 @@ TEST_F(RenderTest, OffScreenQuadsAreRejectedOnlyInOrthographicMode) {
   EXPECT_EQ(3, device.SkippedQuads());
   EXPECT_EQ(2u, calls_.size());
 
-  App().perspective = true;
-  device.SetProjection(800, 600, false);
+  Record(true);
   q = Box(-5000, -5000, -4000, -4000);
   device.DrawImage(q, 0, kAddressWrap);
   EXPECT_EQ(3, device.DrawnQuads()) << "no rejection in perspective mode";
@@ -108,11 +90,9 @@ TEST_F(RenderTest, QuadsNotFiniteOrTooFarAreDroppedInBothProjections) {
   } cases[] = {{0, nan, true},    {1, -inf, true},    {2, nan, true},     {2, -1.0e30f, true}, {2, 1.0e10f, true},
                {3, nan, true},    {4, inf, true},     {5, nan, true},     {8, -inf, true},     {0, 2.0e7f, true},
                {1, -5.0e6f, false}, {2, 150000.0f, false}, {3, 1000.0f, false}, {8, 7.0f, false}};
-  Record();
   RenderDevice& device = RenderDevice::Instance();
   for (bool perspective : {false, true}) {
-    App().perspective = perspective;
-    device.SetProjection(800, 600, false);
+    Record(perspective);
     for (const auto& c : cases) {
       for (int vertex = 0; vertex < 4; ++vertex) {
         Quad q = Box(10, 10, 50, 50);
@@ -158,7 +138,10 @@ TEST_F(RenderTest, PerspectivePlanesAndLetterbox) {
   EXPECT_EQ(500.0f, d);
   EXPECT_EQ(500.0f, f);
 
-  device.InitDevice(CreateSoftwareBackend(), 1680, 1050, false);
+  DeviceSetup setup = testing::WindowSetup(800, 600, false);
+  setup.width = 1680;
+  setup.height = 1050;
+  device.InitDevice(CreateSoftwareBackend(), setup);
   Rect r = device.ComputeLetterbox(true);
   EXPECT_FLOAT_EQ(140, r.x);
   EXPECT_FLOAT_EQ(0, r.y);
@@ -166,6 +149,43 @@ TEST_F(RenderTest, PerspectivePlanesAndLetterbox) {
   EXPECT_FLOAT_EQ(1050, r.height);
   r = device.ComputeLetterbox(false);
   EXPECT_FLOAT_EQ(1680, r.width);
+}
+
+// A back end that sets both blend factors at once and switches culling off
+// around render targets, or neither.
+class ConventionBackend : public testing::StubBackend {
+ public:
+  explicit ConventionBackend(bool other) : other_(other) {}
+  bool SetsBlendFactorsTogether() const override { return other_; }
+  bool TargetsResetCulling() const override { return other_; }
+
+ private:
+  bool other_;
+};
+
+TEST_F(RenderTest, BackEndConventionsShapeBlendFactorsAndCulling) {
+  TextureRecord record;
+  record.renderBuffer = true;
+  record.texture = 7;
+  record.width = record.height = 16;
+  Bitmap target{true, &record, false};
+  for (bool other : {false, true}) {
+    SCOPED_TRACE(other ? "factors together, targets reset culling" : "the default renderer's conventions");
+    RenderDevice& device = RenderDevice::Instance();
+    device.ResetForTests();
+    ASSERT_TRUE(device.InitDevice(std::make_unique<ConventionBackend>(other), testing::WindowSetup(800, 600, false)));
+    device.SetBlendFactors(kBlendZero, kBlendSrcColour);
+    device.SetBlendFactors(kBlendKeep, kBlendKeep);
+    EXPECT_EQ(other ? kBlendOne : kBlendZero, device.States().srcBlend);
+    EXPECT_EQ(other ? kBlendOne : kBlendSrcColour, device.States().dstBlend);
+    const int culled = other ? kCullNone : kCullBack;
+    device.SetCullMode(kCullBack);
+    ASSERT_TRUE(BeginRenderTarget(&target, 0));
+    EXPECT_EQ(culled, device.States().cullMode) << "begun";
+    device.SetCullMode(kCullBack);
+    EndRenderTarget();
+    EXPECT_EQ(culled, device.States().cullMode) << "ended";
+  }
 }
 
 TEST_F(RenderTest, NameTables) {
@@ -198,8 +218,8 @@ TEST_F(RenderTest, SpriteGeometryPlacesRotatesAndMirrors) {
   EXPECT_FLOAT_EQ(84, q.v[0].y);
   EXPECT_FLOAT_EQ(132, q.v[2].x);
   EXPECT_FLOAT_EQ(116, q.v[2].y);
-  EXPECT_EQ(2, App().drawnPolysCount);
-  EXPECT_EQ(64 * 32, App().drawnPolysSize);
+  EXPECT_EQ(2, RenderDevice::Instance().DrawnPolysCount());
+  EXPECT_EQ(64 * 32, RenderDevice::Instance().DrawnPolysSize());
 
   draw.angle = 90;
   DrawSprite(draw);
@@ -215,10 +235,10 @@ TEST_F(RenderTest, SpriteGeometryPlacesRotatesAndMirrors) {
 
   draw.scaleX = 1;
   draw.alpha = 0;
-  App().drawnPolysCount = 0;
+  RenderDevice::Instance().ResetDrawnPolys();
   DrawSprite(draw);
   EXPECT_EQ(3u, calls_.size()) << "opacity 0 draws nothing";
-  EXPECT_EQ(0, App().drawnPolysCount);
+  EXPECT_EQ(0, RenderDevice::Instance().DrawnPolysCount());
 }
 
 TEST_F(RenderTest, CropExamples) {
@@ -285,7 +305,7 @@ TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
       {64, 1, kMax},
       {64, std::nanf(""), kMax},
   };
-  App().drawnPolysSize = 0;
+  RenderDevice::Instance().ResetDrawnPolys();
   for (const SizeCase& c : sizes) {
     SpriteDraw draw;
     draw.x = 1e7f;  // off screen: rejected, but counted
@@ -293,18 +313,15 @@ TEST_F(RenderTest, HugeSpritesAndSizesStayInRange) {
     draw.height = 32;
     draw.scaleX = draw.scaleY = c.scale;
     DrawSprite(draw);
-    EXPECT_EQ(c.totalAfter, App().drawnPolysSize) << c.scale;
+    EXPECT_EQ(c.totalAfter, RenderDevice::Instance().DrawnPolysSize()) << c.scale;
   }
 }
 
 // A textured scene through the software renderer in perspective: tilts,
 // mirroring, culling, wrap and mirror addressing. Compared with a golden image.
 TEST_F(RenderTest, PerspectiveSceneMatchesGolden) {
-  App().perspective = true;
-  GetDisplay().gameWidth = 320;
-  GetDisplay().gameHeight = 240;
   RenderDevice& device = RenderDevice::Instance();
-  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), 320, 240, false));
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), testing::WindowSetup(320, 240, true)));
   std::vector<uint8_t> checker(16 * 16 * 4);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {

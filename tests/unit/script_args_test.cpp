@@ -63,7 +63,7 @@ TEST_F(ArgsTest, NumericStringsAreOptionalNumbers) {
     EXPECT_EQ(c.integer, args::Integer(L, -1)) << label;
     // The same value as the opacity of a colour: the default 1 when it is no number.
     lua_pushstring(L, "ffffff");
-    uint32_t alpha = args::Color(L, -1, -2) >> 24;
+    uint32_t alpha = args::Colour(L, -1, -2) >> 24;
     EXPECT_EQ(c.number ? args::OpacityByte(c.value) : 255u, alpha) << label;
     lua_pop(L, 2);
   }

@@ -3,11 +3,13 @@
 
 #include "app/app.h"
 #include "app/console.h"
+#include "app/script_host.h"
 #include "diag/error.h"
 #include "resources/filesystem.h"
 #include "script/args.h"
 #include "script/lua.h"
 #include "script/registry.h"
+#include "script_support.h"
 #include "test_support.h"
 
 namespace tarn {
@@ -19,19 +21,14 @@ class ScriptTest : public testing::EngineTest {
   void Start(const std::string& initLua) {
     game_.Write("data/init.lua", initLua);
     ASSERT_TRUE(FileSystem::Instance().Mount("data"));
+    ConnectScriptHost();
     StartScriptHost();
   }
   void TearDown() override {
     CloseScriptHost();
     testing::EngineTest::TearDown();
   }
-  std::string Global(const char* name) {
-    lua_State* L = ScriptState();
-    lua_getglobal(L, name);
-    std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(nil)";
-    lua_pop(L, 1);
-    return value;
-  }
+  std::string Global(const char* name) { return testing::GlobalText(ScriptState(), name); }
   std::vector<std::string> ErrorLines() {
     std::vector<std::string> lines;
     const LineRing& ring = Console::Instance().Lines();
@@ -46,11 +43,11 @@ class ScriptTest : public testing::EngineTest {
 };
 
 TEST(Colour, TextIsReadAsHexadecimalFromTheRight) {
-  EXPECT_EQ(args::ColorFromText("FF8800"), args::ColorFromText("ff8800"));
-  EXPECT_EQ(0xFF8800u, args::ColorFromText("#ff8800"));
-  EXPECT_EQ(0x255u, args::ColorFromText("255"));
-  EXPECT_EQ(0xFFFFFFu, args::ColorFromText("zzzzzz")) << "letters past f count as 15";
-  EXPECT_EQ(0x123456u, args::ColorFromText("ab123456")) << "only the low 24 bits stay";
+  EXPECT_EQ(args::ColourFromText("FF8800"), args::ColourFromText("ff8800"));
+  EXPECT_EQ(0xFF8800u, args::ColourFromText("#ff8800"));
+  EXPECT_EQ(0x255u, args::ColourFromText("255"));
+  EXPECT_EQ(0xFFFFFFu, args::ColourFromText("zzzzzz")) << "letters past f count as 15";
+  EXPECT_EQ(0x123456u, args::ColourFromText("ab123456")) << "only the low 24 bits stay";
   EXPECT_EQ(255, args::OpacityByte(1.0));
   EXPECT_EQ(0, args::OpacityByte(-2.0));
   EXPECT_EQ(127, args::OpacityByte(0.5));
@@ -167,10 +164,6 @@ TEST_F(ScriptTest, ConsoleCommandsNeverStopTheGame) {
   RunConsoleCommand("error('boom')");
   RunConsoleCommand("this is not lua");
   EXPECT_EQ(Console::kClosed, Console::Instance().Mode());
-  App().recreateOnActivateApp = false;
-  RunConsoleCommand("RE");
-  EXPECT_TRUE(App().recreateOnActivateApp);
-  App().recreateOnActivateApp = false;
 }
 
 TEST_F(ScriptTest, MusicStoppedNoticeIsDeliveredOnceWithTheLaterName) {

@@ -5,8 +5,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/app.h"
-#include "app/window.h"
 #include "diag/error.h"
 #include "graphics/image/dds.h"
 #include "graphics/render.h"
@@ -14,6 +12,7 @@
 #include "graphics/sprite_file.h"
 #include "graphics/texture.h"
 #include "resources/filesystem.h"
+#include "render_fakes.h"
 #include "test_support.h"
 
 namespace tarn::gfx {
@@ -143,13 +142,10 @@ class TextureLoadTest : public testing::DataFolderTest {
   void SetUp() override {
     testing::DataFolderTest::SetUp();
     RenderDevice::Instance().ResetForTests();
-    App().perspective = false;
-    GetDisplay().gameWidth = kSide;
-    GetDisplay().gameHeight = kSide;
   }
   void TearDown() override {
     RenderDevice::Instance().ResetForTests();
-    App().perspective = true;
+    TextureManager::Instance().SetOptions(TextureOptions());
     testing::EngineTest::TearDown();
   }
   void Put(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -165,32 +161,20 @@ class TextureLoadTest : public testing::DataFolderTest {
     DrawSprite(d);
   }
   static constexpr int kSide = 64;
+  static DeviceSetup SideSetup() { return testing::WindowSetup(kSide, kSide, false); }
 };
 
 // A back end whose every texture creation runs out of memory.
-class ExhaustedBackend : public Backend {
+class ExhaustedBackend : public testing::StubBackend {
  public:
   explicit ExhaustedBackend(bool lengthError) : lengthError_(lengthError) {}
-  bool Init(int, int, bool) override { return true; }
-  void Close() override {}
   int Width() const override { return 64; }
   int Height() const override { return 64; }
-  bool HalfPixelOffset() const override { return true; }
-  bool FlipsTargets() const override { return false; }
   TextureHandle CreateTexture(int, int, bool, bool, const uint8_t*) override {
     if (lengthError_) throw std::length_error("vector");
     throw std::bad_alloc();
   }
-  void ReleaseTexture(TextureHandle) override {}
-  bool ReadTexture(TextureHandle, PixelImage&) override { return false; }
   bool BeginTarget(TextureHandle, uint32_t) override { return false; }
-  void EndTarget() override {}
-  void Clear() override {}
-  void SetProjection(const float*, int, int) override {}
-  void SetStates(const RenderStates&) override {}
-  void Draw(const Quad&, TextureHandle, int) override {}
-  bool Present() override { return true; }
-  bool ReadBackBuffer(PixelImage&) override { return false; }
 
  private:
   bool lengthError_;
@@ -208,7 +192,7 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
     for (const char* path : {"pic.tga", "tex.dds"}) {
       SCOPED_TRACE(std::string(path) + (lengthError ? ", length error" : ", bad_alloc"));
       auto backend = std::make_unique<ExhaustedBackend>(lengthError);
-      ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), kSide, kSide, false));
+      ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::move(backend), SideSetup()));
       testing::FreshLog();
       testing::DeveloperMode(true);
       TextureHandle texture = 1;
@@ -222,11 +206,74 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
     }
 }
 
+// A back end that keeps reduced textures and takes DDS files, or not.
+class StorageBackend : public testing::StubBackend {
+ public:
+  StorageBackend(bool reduced, bool dds) : reduced_(reduced), dds_(dds) {}
+  bool StoresReducedTextures() const override { return reduced_; }
+  bool TakesDds() const override { return dds_; }
+
+ private:
+  bool reduced_, dds_;
+};
+
+// The configured options and the back end's conventions choose a texture's
+// size and its storage (seen in the memory estimate).
+TEST_F(TextureLoadTest, OptionsAndBackEndChooseSizeAndStorage) {
+  std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 3, 0, 24, 0x20};
+  tga.resize(tga.size() + 3 * 3 * 3, 0x80);
+  std::vector<uint8_t> dds = DdsHeader(4, 4, "DXT1");
+  dds.resize(dds.size() + 8, 0);
+  Put("pic.tga", tga);
+  Put("tex.dds", dds);
+  auto options = [](bool powerOfTwo, bool dxt, bool bits16) {
+    TextureOptions o;
+    o.forcePowerOfTwo = powerOfTwo;
+    o.forceDxt = dxt;
+    o.bits16 = bits16;
+    return o;
+  };
+  const int32_t full = EstimateTextureBytes(4, 4, 1, false, false, false);
+  const int32_t dxt = EstimateTextureBytes(4, 4, 1, false, true, false);
+  const int32_t bits16 = EstimateTextureBytes(4, 4, 1, false, false, true);
+  const int32_t unpadded = EstimateTextureBytes(3, 3, 1, false, false, false);
+  const struct {
+    const char* what;
+    const char* file;
+    TextureOptions options;
+    bool reduced, dds;
+    int side;  // 0: no texture
+    int32_t bytes;
+  } cases[] = {
+      {"the defaults", "pic.tga", TextureOptions(), true, true, 4, full},
+      {"no padding", "pic.tga", options(false, false, false), true, true, 3, unpadded},
+      {"compressed", "pic.tga", options(true, true, false), true, true, 4, dxt},
+      {"compression on a full-precision back end", "pic.tga", options(true, true, false), false, true, 4, full},
+      {"16-bit", "pic.tga", options(true, false, true), true, true, 4, bits16},
+      {"16-bit on a full-precision back end", "pic.tga", options(true, false, true), false, true, 4, full},
+      {"a DDS file", "tex.dds", TextureOptions(), true, true, 4, dxt},
+      {"a DDS file on a back end that takes none", "tex.dds", TextureOptions(), true, false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RenderDevice::Instance().ResetForTests();
+    ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::make_unique<StorageBackend>(c.reduced, c.dds), SideSetup()));
+    TextureManager::Instance().SetOptions(c.options);
+    TextureInfo info;
+    TextureHandle texture = LoadTexture(c.file, 0, -1, false, &info, nullptr);
+    EXPECT_EQ(c.side != 0, texture != 0);
+    if (!texture) continue;
+    EXPECT_EQ(c.side, info.textureWidth);
+    EXPECT_EQ(c.side, info.textureHeight);
+    EXPECT_EQ(c.bytes, info.memorySize);
+  }
+}
+
 // DXT1 blocks whose colour 0 is not above colour 1 have three colours and a
 // transparent black: the texture shows what lies under those texels.
 TEST_F(TextureLoadTest, ThreeColourDxt1BlocksAreSeeThrough) {
   RenderDevice& device = RenderDevice::Instance();
-  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), kSide, kSide, false));
+  ASSERT_TRUE(device.InitDevice(CreateSoftwareBackend(), SideSetup()));
   // Colour 0 blue (0x001F) below colour 1 red (0xF800); the left two columns
   // of texels take index 0, the right two index 3.
   std::vector<uint8_t> threeColour = DdsHeader(4, 4, "DXT1");

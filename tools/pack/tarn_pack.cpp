@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "pack/pack_extract.h"
+#include "pack/pack_write.h"
 #include "resources/pack.h"
 
 namespace {

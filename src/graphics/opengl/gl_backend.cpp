@@ -117,14 +117,14 @@ struct TextureRecord {
 GLenum BlendFactorGL(int factor) {
   switch (factor) {
     case kBlendZero: return GL_ZERO;
-    case kBlendSrcColor: return GL_SRC_COLOR;
-    case kBlendInvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case kBlendSrcColour: return GL_SRC_COLOR;
+    case kBlendInvSrcColour: return GL_ONE_MINUS_SRC_COLOR;
     case kBlendSrcAlpha: return GL_SRC_ALPHA;
     case kBlendInvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
     case kBlendDestAlpha: return GL_DST_ALPHA;
     case kBlendInvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
-    case kBlendDestColor: return GL_DST_COLOR;
-    case kBlendInvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    case kBlendDestColour: return GL_DST_COLOR;
+    case kBlendInvDestColour: return GL_ONE_MINUS_DST_COLOR;
     default: return GL_ONE;  // ONE, and "keep" (both factors are set at once here)
   }
 }
@@ -209,6 +209,11 @@ class OpenGLBackend : public Backend {
   int Height() const override { return height_; }
   bool HalfPixelOffset() const override { return false; }
   bool FlipsTargets() const override { return true; }
+  bool ReportsLifecycle() const override { return false; }
+  bool AddressModePerTexture() const override { return true; }
+  bool SetsBlendFactorsTogether() const override { return true; }
+  bool TargetsResetCulling() const override { return true; }
+  bool TakesDds() const override { return false; }
 
   TextureHandle CreateTexture(int width, int height, bool alpha, bool renderTarget, const uint8_t* bgra) override {
     if (width <= 0 || height <= 0) return 0;
@@ -327,8 +332,8 @@ class OpenGLBackend : public Backend {
       glBlendFunc(BlendFactorGL(s.srcBlend), BlendFactorGL(s.dstBlend));
     }
     if (s.blendOp != states_.blendOp) ApplyBlendOp(s.blendOp);
-    if (!std::equal(s.colorMask, s.colorMask + 4, states_.colorMask)) {
-      glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+    if (!std::equal(s.colourMask, s.colourMask + 4, states_.colourMask)) {
+      glColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);
     }
     if (s.alphaFunc != states_.alphaFunc || s.alphaRef != states_.alphaRef) ApplyAlphaTest(s.alphaFunc, s.alphaRef);
     int blendOp = states_.blendOp;
@@ -434,7 +439,7 @@ class OpenGLBackend : public Backend {
 
   // Clears the current target whatever the colour mask says.
   void ClearColour(float r, float g, float b, float a, bool depth) {
-    const bool* mask = states_.colorMask;
+    const bool* mask = states_.colourMask;
     bool masked = !(mask[0] && mask[1] && mask[2] && mask[3]);
     if (masked) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(r, g, b, a);
@@ -447,7 +452,7 @@ class OpenGLBackend : public Backend {
     else glDisable(GL_BLEND);
     glBlendFunc(BlendFactorGL(s.srcBlend), BlendFactorGL(s.dstBlend));
     ApplyBlendOp(s.blendOp);
-    glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+    glColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);
     ApplyAlphaTest(s.alphaFunc, s.alphaRef);
     states_ = s;
     cullApplied_ = -1;

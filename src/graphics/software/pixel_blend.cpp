@@ -8,14 +8,14 @@ float Factor(int factor, int channel, const float* src, const float* dst, float 
   switch (factor) {
     case kBlendZero: return 0.0f;
     case kBlendOne: return 1.0f;
-    case kBlendSrcColor: return src[channel];
-    case kBlendInvSrcColor: return 1.0f - src[channel];
+    case kBlendSrcColour: return src[channel];
+    case kBlendInvSrcColour: return 1.0f - src[channel];
     case kBlendSrcAlpha: return srcA;
     case kBlendInvSrcAlpha: return 1.0f - srcA;
     case kBlendDestAlpha: return dstA;
     case kBlendInvDestAlpha: return 1.0f - dstA;
-    case kBlendDestColor: return dst[channel];
-    case kBlendInvDestColor: return 1.0f - dst[channel];
+    case kBlendDestColour: return dst[channel];
+    case kBlendInvDestColour: return 1.0f - dst[channel];
     default: return 1.0f;
   }
 }

@@ -221,8 +221,8 @@ void RasterPrepared(Surface& target, const RenderStates& states, const PreparedQ
   rowBegin = std::max(rowBegin, quad.firstRow);
   rowEnd = std::min(rowEnd, quad.lastRow + 1);
   if (rowBegin >= rowEnd) return;
-  uint32_t mask = (states.colorMask[0] ? 0x00FF0000u : 0) | (states.colorMask[1] ? 0x0000FF00u : 0) |
-                  (states.colorMask[2] ? 0x000000FFu : 0) | (states.colorMask[3] ? 0xFF000000u : 0);
+  uint32_t mask = (states.colourMask[0] ? 0x00FF0000u : 0) | (states.colourMask[1] ? 0x0000FF00u : 0) |
+                  (states.colourMask[2] ? 0x000000FFu : 0) | (states.colourMask[3] ? 0xFF000000u : 0);
   if (mask == 0) return;
   const Surface* tex = texture && texture->width > 0 ? texture : nullptr;
   PixelContext ctx{&target, &states, MakeSampler(tex, addressMode), mask, ChooseBlendPath(states, target, mask)};

@@ -51,6 +51,7 @@ class SoftwareBackend : public Backend {
     if (Surface* surface = Find(handle)) ReduceToStorage(*surface, storage);
     return handle;
   }
+  bool StoresReducedTextures() const override { return true; }
   void ReleaseTexture(TextureHandle texture) override {
     queue_.Flush();
     auto it = textures_.find(texture);

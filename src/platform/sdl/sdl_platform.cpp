@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/keys.h"
 #include "platform/sdl/sdl_keys.h"
 
 namespace tarn {
@@ -13,13 +14,6 @@ namespace tarn {
 namespace {
 
 constexpr Uint32 kSubsystems = SDL_INIT_VIDEO | SDL_INIT_TIMER;
-
-constexpr int kVkBack = 8;
-constexpr int kVkTab = 9;
-constexpr int kVkReturn = 13;
-constexpr int kVkEscape = 27;
-constexpr int kVkAlt = 18;
-constexpr int kVkF10 = 121;
 
 const char* ButtonText(BoxAnswer answer) {
   switch (answer) {
@@ -252,12 +246,12 @@ void SdlPlatform::Translate(const SDL_Event& event) {
       }
       // System keys: Alt itself, F10, and any key while Alt is held. With Ctrl
       // also held (Ctrl+Alt, or AltGr read as both) keys stay ordinary.
-      bool alt = CommonKey(vk) == kVkAlt || (keysym.mod & KMOD_ALT) != 0;
+      bool alt = CommonKey(vk) == kKeyAlt || (keysym.mod & KMOD_ALT) != 0;
       bool ctrl = (keysym.mod & KMOD_CTRL) != 0;
-      bool system = vk == kVkF10 || (alt && !ctrl);
+      bool system = vk == kKeyF10 || (alt && !ctrl);
       queue_.push_back(KeyMessage(system ? MsgType::SysKeyDown : MsgType::KeyDown, vk));
       // The control characters these keys type; SDL's text input leaves them out.
-      if (!alt && !ctrl && (vk == kVkBack || vk == kVkTab || vk == kVkReturn || vk == kVkEscape))
+      if (!alt && !ctrl && (vk == kKeyBackspace || vk == kKeyTab || vk == kKeyEnter || vk == kKeyEscape))
         Post(MsgType::Char, vk);
       break;
     }
