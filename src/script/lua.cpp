@@ -4,7 +4,6 @@
 #include <memory>
 #include <mutex>
 
-#include "app/console.h"
 #include "diag/error.h"
 #include "diag/log.h"
 #include "script/guard.h"
@@ -52,8 +51,6 @@ int TracebackHandler(lua_State* L) {
   lua_call(L, 2, 1);
   return 1;
 }
-
-bool ErrorView() { return InErrorView(); }
 
 // The value of the global named by the light userdata argument.
 int GetGlobalValue(lua_State* L) {
@@ -112,7 +109,7 @@ void StartScriptHost() {
   InstallSourceLoaders(state);
   RegisterScriptApi(state);
   LoadScriptFile("init.lua", true);
-  if (!state || ErrorView()) return;
+  if (!state || InErrorView()) return;
   if (TARN_PUSH_GLOBAL("boot", "LuaOpen")) TARN_CALL_SCRIPT(0, 0, "LuaOpen");
 }
 
@@ -200,7 +197,7 @@ void RunConsoleCommand(const std::string& text) {
 }
 
 void ScriptInit() {
-  if (!state || ErrorView()) return;
+  if (!state || InErrorView()) return;
   if (TARN_PUSH_GLOBAL("init", "LuaInit")) TARN_CALL_SCRIPT(0, 0, "LuaInit");
 }
 
@@ -229,7 +226,7 @@ void ScriptRecreate() { CallOptional("on_recreate", "LuaRecreate", __LINE__); }
 bool ScriptExit() {
   // A frozen script is not asked: closing the window in the error view ends
   // the game, also when it was exit itself that failed.
-  if (ErrorView() || !PushDefined("exit", "LuaExit", __LINE__)) return false;
+  if (InErrorView() || !PushDefined("exit", "LuaExit", __LINE__)) return false;
   TARN_CALL_SCRIPT(0, 0, "LuaExit");
   return true;
 }
