@@ -2,6 +2,10 @@
 
 namespace tarn::text {
 
+Font::Font() {
+  for (int32_t& index : direct_) index = -1;
+}
+
 Font::~Font() {
   for (gfx::Bitmap& page : pages) {
     if (page.valid) gfx::TextureManager::Instance().ReleaseBitmap(page);

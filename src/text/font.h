@@ -34,7 +34,7 @@ struct FontMetrics {
 };
 
 struct Font {
-  Font() = default;
+  Font();
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
   ~Font();  // gives the page bitmaps back
