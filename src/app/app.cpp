@@ -28,6 +28,7 @@
 #include "resources/filesystem.h"
 #include "script/lua.h"
 #include "script/registry.h"
+#include "text/text_renderer.h"
 
 namespace tarn {
 
@@ -142,6 +143,7 @@ void Application::RecreateDisplay(bool& giveUp) {
   // Under the default renderer a lost device is made again on the same
   // window; everything else rebuilds the window.
   bool rebuild = !(recreateOnActivateApp && !Cfg().opengl);
+  text::TextRenderer::Instance().ReleaseBuffers();
   gfx::TextureManager::Instance().ReleaseDeviceObjects();
   gfx::RenderDevice::Instance().CloseDevice();
   if (rebuild) Platform::Get().DestroyWindow();
@@ -274,9 +276,11 @@ bool Application::Shutdown() {
   };
   step([] { ScriptDestroy(); });
   step([] { CloseScriptHost(); });
+  step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
   step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!InErrorView()); });
   step([] { gfx::FreeAllScriptBitmaps(); });
+  step([] { text::TextRenderer::Instance().ReleaseBuffers(); });
   step([] { gfx::RenderDevice::Instance().CloseDevice(); });
   step([] { Console::Instance().SaveHistory(kHistoryFile, false); });
   return completed;

@@ -126,6 +126,10 @@ class Backend {
   virtual void SetProjection(const float matrix[16], int targetWidth, int targetHeight) = 0;
   virtual void SetStates(const RenderStates& states) = 0;
   virtual void Draw(const Quad& quad, TextureHandle texture, int addressMode) = 0;
+  // Quads that share one texture, in order, as one call where the back end can.
+  virtual void DrawBatch(const Quad* quads, int count, TextureHandle texture, int addressMode) {
+    for (int i = 0; i < count; ++i) Draw(quads[i], texture, addressMode);
+  }
   virtual bool Present() = 0;
 
   // The back buffer as shown by the last Present (or drawn so far).

@@ -219,6 +219,31 @@ void RenderDevice::DrawImage(Quad& quad, TextureHandle texture, int addressMode)
   quadCount_ += 4;
 }
 
+void RenderDevice::DrawQuadBatch(Quad* quads, int count, TextureHandle texture) {
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    if (!QuadWithinLimits(quads[i])) continue;
+    if (kept != i) quads[kept] = quads[i];
+    ++kept;
+  }
+  if (!backend_ || kept == 0) return;
+  if (backend_->HalfPixelOffset()) {
+    for (int i = 0; i < kept; ++i) {
+      for (QuadVertex& v : quads[i].v) {
+        v.x -= 0.5f;
+        v.y -= 0.5f;
+      }
+    }
+  }
+  if (texture != boundTexture_) {
+    boundTexture_ = texture;
+    if (backend_->AddressModePerTexture()) addressMode_ = 0;
+  }
+  int mode = addressMode_ != 0 ? addressMode_ : kAddressWrap;
+  SetTextureAddress(mode);
+  backend_->DrawBatch(quads, kept, texture, mode);
+}
+
 void RenderDevice::CountDrawnPolys(int polys, double area) {
   drawnPolysCount_ += polys;
   // Huge or NaN areas must not overflow the frame's total.
@@ -232,7 +257,7 @@ void RenderDevice::ResetDrawnPolys() {
 }
 
 void RenderDevice::DrawDebugText(float x, float y, const std::string& text, uint32_t argb) {
-  if (backend_) backend_->DrawDebugText(static_cast<int>(x), static_cast<int>(y), text, argb);
+  if (backend_) backend_->DrawDebugText(args::ToInteger(x), args::ToInteger(y), text, argb);
 }
 
 int RenderDevice::MeasureDebugText(const std::string& text) {

@@ -56,6 +56,11 @@ class RenderDevice {
 
   // Drawing.
   void DrawImage(Quad& quad, TextureHandle texture, int addressMode);
+  // Quads in target pixels that share a texture (a page of text), drawn with
+  // the current states and address mode; they bypass the sprite ring and its
+  // statistics. Quads outside the geometry limits are dropped; the array is
+  // changed in place.
+  void DrawQuadBatch(Quad* quads, int count, TextureHandle texture);
   void SetProjection(int width, int height, bool forTarget);
   void SetTextureAddress(int mode);
   void UnbindTexture();

@@ -42,6 +42,14 @@ int gfx_crop_sprite(lua_State* L);
 int gfx_render_box(lua_State* L);
 int gfx_perspective_planes(lua_State* L);
 
+// Fonts and text (text/text_api.cpp).
+int gfx_render_simple_text(lua_State* L);
+int gfx_load_font(lua_State* L);
+int gfx_release_font(lua_State* L);
+int gfx_set_font(lua_State* L);
+int gfx_render_text(lua_State* L);
+int gfx_text_size(lua_State* L);
+
 // Colour (script/colour_api.cpp).
 int gfx_color(lua_State* L);
 

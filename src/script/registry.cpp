@@ -23,8 +23,8 @@ const Entry kFunctions[] = {
     // colour
     TARN_FN(gfx_color),
     // text
-    TARN_LATER(gfx_render_simple_text), TARN_LATER(gfx_load_font), TARN_LATER(gfx_release_font),
-    TARN_LATER(gfx_set_font), TARN_LATER(gfx_render_text), TARN_LATER(gfx_text_size),
+    TARN_FN(gfx_render_simple_text), TARN_FN(gfx_load_font), TARN_FN(gfx_release_font),
+    TARN_FN(gfx_set_font), TARN_FN(gfx_render_text), TARN_FN(gfx_text_size),
     // bitmaps
     TARN_FN(gfx_load_bitmap), TARN_FN(gfx_release_bitmap), TARN_FN(gfx_create_bitmap),
     TARN_LATER(gfx_save_bitmap),

@@ -342,7 +342,23 @@ class OpenGLBackend : public Backend {
     if (s.cullMode != cullApplied_) ApplyCull(s.cullMode);
   }
 
-  void Draw(const Quad& quad, TextureHandle texture, int addressMode) override {
+  void Draw(const Quad& quad, TextureHandle texture, int addressMode) override { DrawBatch(&quad, 1, texture, addressMode); }
+
+  void DrawBatch(const Quad* quads, int count, TextureHandle texture, int addressMode) override {
+    UseTexture(texture, addressMode);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < count; ++i) {
+      for (const QuadVertex& v : quads[i].v) {
+        glTexCoord2f(v.u, v.v);
+        glColor4f(v.r, v.g, v.b, v.a);
+        glVertex3f(v.x, v.y, v.z);
+      }
+    }
+    glEnd();
+  }
+
+  // Binds the texture (none for 0 or an unknown one) with its address mode.
+  void UseTexture(TextureHandle texture, int addressMode) {
     if (texture != 0 && texture != bound_ && textures_.find(texture) == textures_.end()) texture = 0;
     if (texture == 0) {
       if (texturing_) {
@@ -366,13 +382,6 @@ class OpenGLBackend : public Backend {
         addressMode_ = addressMode;
       }
     }
-    glBegin(GL_QUADS);
-    for (const QuadVertex& v : quad.v) {
-      glTexCoord2f(v.u, v.v);
-      glColor4f(v.r, v.g, v.b, v.a);
-      glVertex3f(v.x, v.y, v.z);
-    }
-    glEnd();
   }
 
   bool Present() override {
