@@ -61,10 +61,10 @@ bool ReadFont(const std::string& key, Font& font) {
   GlyphFileContents contents = ReadGlyphLines(data.get(), static_cast<size_t>(info.size), font);
   data.reset();
   if (contents.longLines > 0)
-    LogWarning("%s: %d lines longer than %d characters were ignored", key.c_str(), contents.longLines,
+    LogWarning("%s: %d line(s) longer than %d characters ignored", key.c_str(), contents.longLines,
                static_cast<int>(kMaxGlyphLineChars));
   if (contents.extraGlyphs > 0)
-    LogWarning("%s: %d glyphs beyond the first %d were ignored", key.c_str(), contents.extraGlyphs,
+    LogWarning("%s: %d glyph(s) beyond the first %d ignored", key.c_str(), contents.extraGlyphs,
                static_cast<int>(kMaxGlyphs));
   NameFromPath(key, font.metrics.pixelSize, font.name, font.size);
   ReadSpacingFile(key, font);

@@ -177,7 +177,7 @@ TEST_F(FontTest, HugeGlyphFilesKeepTheFirstGlyphs) {
   EXPECT_EQ(kMaxGlyphs, font->glyphs.size());
   EXPECT_NE(nullptr, font->Find('a'));
   EXPECT_EQ(nullptr, font->Find('b')) << "beyond the glyphs kept";
-  EXPECT_EQ("fonts/huge10.xml: 4465 glyphs beyond the first 65535 were ignored\n", Lines(1));
+  EXPECT_EQ("fonts/huge10.xml: 4465 glyph(s) beyond the first 65535 ignored\n", Lines(1));
 }
 
 }  // namespace
