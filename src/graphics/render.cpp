@@ -232,7 +232,7 @@ void RenderDevice::ResetDrawnPolys() {
 }
 
 void RenderDevice::DrawDebugText(float x, float y, const std::string& text, uint32_t argb) {
-  if (backend_) backend_->DrawDebugText(static_cast<int>(x), static_cast<int>(y), text, argb);
+  if (backend_) backend_->DrawDebugText(args::ToInteger(x), args::ToInteger(y), text, argb);
 }
 
 int RenderDevice::MeasureDebugText(const std::string& text) {
