@@ -229,12 +229,12 @@ struct Colour {
 
 // The orthographic projection, row-vector convention: left 0, right w, top 0,
 // bottom h, near 1, far 100000; flipped for targets of back ends that store
-// target rows bottom-up.
-void Ortho(Backend& b, int w, int h, bool forTarget) {
+// target rows bottom-up; 'zoom' scales about the top-left corner.
+void Ortho(Backend& b, int w, int h, bool forTarget, float zoom = 1.0f) {
   bool flip = forTarget && b.FlipsTargets();
   float m[16] = {};
-  m[0] = 2.0f / static_cast<float>(w);
-  m[5] = (flip ? 2.0f : -2.0f) / static_cast<float>(h);
+  m[0] = 2.0f * zoom / static_cast<float>(w);
+  m[5] = (flip ? 2.0f : -2.0f) * zoom / static_cast<float>(h);
   m[10] = 1.0f / (kFar - kNear);
   m[12] = -1.0f;
   m[13] = flip ? -1.0f : 1.0f;
@@ -468,7 +468,7 @@ TEST(GLBackend, Conventions) {
   Backend& gl = *g_rig->gl;
   EXPECT_FALSE(gl.HalfPixelOffset());
   EXPECT_TRUE(gl.FlipsTargets());
-  EXPECT_FALSE(gl.HasDebugFont());
+  EXPECT_TRUE(gl.HasDebugFont());
   EXPECT_EQ(gl.Width(), kWidth);
   EXPECT_EQ(gl.Height(), kHeight);
 }
@@ -922,6 +922,156 @@ TEST(GLBackend, ReadBackAfterPresent) {
   ASSERT_TRUE(gl.ReadBackBuffer(after));
   ExpectSame("after-present", before, after, false);
   ExpectPixel("opengl", after, 120, 110, 1, 1, 1);
+}
+
+
+// ---------------------------------------------------------------------------
+// The debug font.
+
+// Pixels where two images differ by more than the tolerance.
+int PixelsBeyondTolerance(const PixelImage& a, const PixelImage& b, bool withAlpha) {
+  return Compare(a, b, withAlpha).beyondTolerance;
+}
+
+// Text in several colours, over the edges and with characters outside
+// printable ASCII, drawn under a scaled projection and states the font
+// ignores; a sprite drawn before and after it shows that the states, the
+// projection and the texture binding are the same after the text.
+void DebugTextScene(Backend& b, TextureHandle sprite, bool withText) {
+  Background(b);
+  Ortho(b, kWidth, kHeight, false, 0.5f);  // the text stays in target pixels
+  RenderStates st;
+  st.blendOp = kOpMax;
+  st.colourMask[2] = false;
+  st.alphaFunc = kGreater;
+  st.alphaRef = 200;
+  st.cullMode = kCullBack;
+  b.SetStates(st);
+  const Colour white{1, 1, 1, 1};
+  Submit(b, Box(40, 300, 120, 340, white), sprite, kAddressClamp);
+  if (withText) {
+    b.DrawDebugText(6, 4, "Tarn Engine 1.4.7 {}[]|@#%&~ jgpqy", 0xFFFFFFFF);
+    b.DrawDebugText(20, 100, "caf\xC3\xA9 \x01\x7F\ttab\nline", 0x99FFCC33);
+    b.DrawDebugText(-7, kHeight - 5, "cut at the left and bottom edges", 0xFF40E0FF);
+    b.DrawDebugText(kWidth - 30, 150, "cut at the right", 0xC0200040);
+    b.DrawDebugText(kWidth + 5, -20, "outside", 0xFFFFFFFF);
+  }
+  Submit(b, Box(200, 300, 280, 340, white), sprite, kAddressClamp);
+}
+
+TEST(GLBackend, DebugTextMatchesSoftware) {
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  // One colour that passes the alpha test: where it is sampled does not matter.
+  std::vector<uint8_t> texels(4 * 4 * 4);
+  for (size_t i = 0; i < texels.size(); i += 4) texels[i] = 250, texels[i + 1] = 40, texels[i + 2] = 200, texels[i + 3] = 230;
+  TextureHandle sprites[2] = {};
+  for (int i = 0; i < 2; ++i) ASSERT_NE(sprites[i] = backends[i]->CreateTexture(4, 4, true, false, texels.data()), 0u);
+  PixelImage images[2];
+  RunScene(
+      "debug-text", [&](Backend& b) { DebugTextScene(b, sprites[&b == backends[0] ? 0 : 1], true); },
+      [&](const char* who, const PixelImage& img) { images[std::string(who) == "software" ? 0 : 1] = img; });
+  // Glyphs and sprites lie on whole pixels: no pixel may be an edge case.
+  EXPECT_EQ(PixelsBeyondTolerance(images[0], images[1], false), 0);
+  // Both sprites show, drawn at half size with the states set for them.
+  for (int x : {40, 120}) {
+    const Colour& bg = kQuadrants[2];
+    ExpectPixel("opengl", images[1], x, 160, std::max(200 / 255.0f, bg.r), std::max(40 / 255.0f, bg.g), bg.b);
+  }
+  // The text shows: the scene without it differs in many pixels.
+  PixelImage plain;
+  Backend& sw = *backends[0];
+  sw.SetStates(RenderStates());
+  Ortho(sw, kWidth, kHeight, false);
+  sw.Clear();
+  DebugTextScene(sw, sprites[0], false);
+  ASSERT_TRUE(sw.ReadBackBuffer(plain));
+  EXPECT_GT(PixelsBeyondTolerance(plain, images[0], false), 400);
+  for (int i = 0; i < 2; ++i) backends[i]->ReleaseTexture(sprites[i]);
+}
+
+// Into a render target with an alpha channel: the rows come out top first
+// and the target's alpha stays as it was under the text.
+TEST(GLBackend, DebugTextInTargetMatchesSoftware) {
+  Backend* backends[2] = {g_rig ? g_rig->sw.get() : nullptr, g_rig ? g_rig->gl.get() : nullptr};
+  ASSERT_TRUE(backends[0] && backends[1]);
+  const int tw = 128, th = 64;
+  PixelImage images[2];
+  for (int i = 0; i < 2; ++i) {
+    Backend& b = *backends[i];
+    TextureHandle target = b.CreateTexture(tw, th, true, true, nullptr);
+    ASSERT_NE(target, 0u);
+    ASSERT_TRUE(b.BeginTarget(target, 0x40102030));
+    Ortho(b, tw, th, true);
+    b.SetStates(Preset(0));
+    Submit(b, Box(0, 32, tw, th, Colour{0.2f, 0.6f, 0.4f, 0.75f}));
+    b.SetStates(RenderStates());
+    b.DrawDebugText(2, 1, "Top row: Wy", 0xFFFFFF00);
+    b.DrawDebugText(3, 40, "alpha 0.5", 0x80FF60FF);
+    b.EndTarget();
+    Ortho(b, kWidth, kHeight, false);
+    ASSERT_TRUE(b.ReadTexture(target, images[i]));
+    b.ReleaseTexture(target);
+  }
+  EXPECT_EQ(PixelsBeyondTolerance(images[0], images[1], true), 0);
+  int inked = 0;
+  for (int y = 0; y < th; ++y)
+    for (int x = 0; x < tw; ++x) {
+      Pixel p = PixelAt(images[1], x, y);
+      EXPECT_NEAR(p.a, y < 32 ? 0x40 : 191, 1) << x << "," << y;  // the text leaves alpha alone
+      inked += y < 14 && p.r > 0x80;                         // the yellow text is in the top rows
+    }
+  EXPECT_GT(inked, 30);
+}
+
+TEST(GLBackend, DebugTextMeasuresAlike) {
+  ASSERT_TRUE(g_rig && g_rig->gl && g_rig->sw) << (g_rig ? g_rig->error : std::string("no rig"));
+  EXPECT_EQ(g_rig->gl->DebugFontHeight(), g_rig->sw->DebugFontHeight());
+  EXPECT_GT(g_rig->gl->DebugFontHeight(), 0);
+  const std::string texts[] = {"", " ", "i", "W", "Hello, world!", "caf\xC3\xA9\x01\x7F\xFF", std::string(5000, 'm')};
+  for (const std::string& text : texts) {
+    EXPECT_EQ(g_rig->gl->MeasureDebugText(text), g_rig->sw->MeasureDebugText(text)) << text.size() << " bytes";
+  }
+}
+
+// The names of the texture objects that exist now.
+std::vector<GLuint> LiveTextures() {
+  std::vector<GLuint> names;
+  for (GLuint name = 1; name < (1u << 16); ++name)
+    if (glIsTexture(name)) names.push_back(name);
+  return names;
+}
+
+// The font's texture comes with the first text, once; Close deletes it and
+// the next start makes it again.
+TEST(GLBackend, DebugFontTextureLifecycle) {
+  ASSERT_TRUE(g_rig && g_rig->gl) << (g_rig ? g_rig->error : std::string("no rig"));
+  Backend& gl = *g_rig->gl;
+  for (int start = 0; start < 2; ++start) {
+    gl.Close();
+    ASSERT_TRUE(gl.Init(kWidth, kHeight, false));
+    std::vector<GLuint> before = LiveTextures();
+    gl.MeasureDebugText("no texture for measuring");
+    EXPECT_EQ(LiveTextures(), before);
+    PixelImage images[2];
+    for (int frame = 0; frame < 2; ++frame) {
+      Ortho(gl, kWidth, kHeight, false);
+      gl.Clear();
+      gl.DrawDebugText(10, 10, "text", 0xFFFFFFFF);
+      ASSERT_TRUE(gl.ReadBackBuffer(images[frame]));
+    }
+    std::vector<GLuint> after = LiveTextures();
+    ASSERT_EQ(after.size(), before.size() + 1) << "start " << start;
+    EXPECT_EQ(PixelsBeyondTolerance(images[0], images[1], false), 0);
+    PixelImage black = images[0];
+    std::fill(black.bgra.begin(), black.bgra.end(), 0);
+    for (size_t i = 3; i < black.bgra.size(); i += 4) black.bgra[i] = 255;
+    EXPECT_GT(PixelsBeyondTolerance(black, images[0], false), 20) << "start " << start;
+  }
+  std::vector<GLuint> withFont = LiveTextures();
+  gl.Close();
+  EXPECT_EQ(LiveTextures().size() + 1, withFont.size());
+  ASSERT_TRUE(gl.Init(kWidth, kHeight, false));
 }
 
 }  // namespace

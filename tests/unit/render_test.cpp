@@ -1,6 +1,9 @@
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/image/png_file.h"
@@ -185,6 +188,36 @@ TEST_F(RenderTest, BackEndConventionsShapeBlendFactorsAndCulling) {
     device.SetCullMode(kCullBack);
     EndRenderTarget();
     EXPECT_EQ(culled, device.States().cullMode) << "ended";
+  }
+}
+
+// Records where debug text reaches the back end.
+class DebugTextBackend : public testing::StubBackend {
+ public:
+  std::vector<std::pair<int, int>>* places;
+  explicit DebugTextBackend(std::vector<std::pair<int, int>>* out) : places(out) {}
+  void DrawDebugText(int x, int y, const std::string&, uint32_t) override { places->push_back({x, y}); }
+};
+
+// Positions are truncated toward zero; NaN and out-of-range values clamp
+// instead of reaching the back end as undefined casts.
+TEST_F(RenderTest, DebugTextPositionsBecomeIntegersSafely) {
+  const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float in;
+    int out;
+  } cases[] = {{12.7f, 12}, {-3.9f, -3}, {0, 0}, {nan, 0}, {1e20f, INT_MAX}, {-1e20f, INT_MIN}, {inf, INT_MAX},
+               {-inf, INT_MIN}};
+  std::vector<std::pair<int, int>> places;
+  RenderDevice& device = RenderDevice::Instance();
+  ASSERT_TRUE(device.InitDevice(std::make_unique<DebugTextBackend>(&places), testing::WindowSetup(800, 600, false)));
+  for (const auto& c : cases) {
+    places.clear();
+    device.DrawDebugText(c.in, 5.5f, "x", 0xFFFFFFFF);
+    device.DrawDebugText(5.5f, c.in, "x", 0xFFFFFFFF);
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[0], std::make_pair(c.out, 5)) << c.in;
+    EXPECT_EQ(places[1], std::make_pair(5, c.out)) << c.in;
   }
 }
 

@@ -1,7 +1,8 @@
 // The OpenGL renderer: fixed-function OpenGL on the compatibility context
 // the platform made for the window. Quads go through immediate mode, render
 // targets are framebuffer objects of GL_EXT_framebuffer_object, and the
-// blend equation is an entry point loaded at start.
+// blend equation is an entry point loaded at start. The debug font is a
+// texture of its own (gl_debug_font.cpp).
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "graphics/backend.h"
+#include "graphics/opengl/gl_debug_font.h"
 #include "platform/platform.h"
 
 namespace tarn::gfx {
@@ -182,6 +184,7 @@ class OpenGLBackend : public Backend {
     maxTextureSide_ = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSide_);
     inTarget_ = false;
+    debugFont_.Forget();  // a texture from an earlier start belonged to its own context
 
     // The initial states: the alpha blending preset, everything else off.
     ApplyAll(RenderStates());
@@ -200,6 +203,7 @@ class OpenGLBackend : public Backend {
       glDeleteTextures(1, &name);
     }
     textures_.clear();
+    debugFont_.Release();
     bound_ = kBindingUnknown;
     addressMode_ = 0;
   }
@@ -415,6 +419,17 @@ class OpenGLBackend : public Backend {
     return true;
   }
 
+  bool HasDebugFont() const override { return true; }
+  void DrawDebugText(int x, int y, const std::string& text, uint32_t argb) override {
+    GLTextTarget target;
+    target.width = inTarget_ && current_ ? current_->Width() : width_;
+    target.height = inTarget_ && current_ ? current_->Height() : height_;
+    target.rowsBottomUp = inTarget_;
+    debugFont_.Draw(x, y, text, argb, target, gl_.blendEquation);
+  }
+  int MeasureDebugText(const std::string& text) override { return DebugTextWidth(text); }
+  int DebugFontHeight() const override { return kDebugFontHeight; }
+
  private:
   void LoadEntryPoints() {
     gl_ = GLEntryPoints();
@@ -514,6 +529,7 @@ class OpenGLBackend : public Backend {
   int cullApplied_ = -1;
   FBORenderBuffer* current_ = nullptr;
   bool inTarget_ = false;
+  GLDebugFont debugFont_;
 };
 
 }  // namespace

@@ -111,7 +111,7 @@ class SoftwareBackend : public Backend {
     queue_.Flush();
     DrawDebugFontText(*target_, x, y, text, argb);
   }
-  int MeasureDebugText(const std::string& text) override { return MeasureDebugFontText(text) + 1; }
+  int MeasureDebugText(const std::string& text) override { return DebugTextWidth(text); }
   int DebugFontHeight() const override { return kDebugFontHeight; }
 
  private:
