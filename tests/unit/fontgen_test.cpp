@@ -254,6 +254,7 @@ TEST_F(FontgenTest, RefusalsExitWithStatusTwoAndWriteNothing) {
       {{kDejaVu, "3", "OUT"}, "size \"3\" is not"},
       {{kDejaVu, "256", "OUT"}, "size \"256\" is not"},
       {{kDejaVu, "16", "OUT", "--chars", "1-31"}, "none of the characters asked for has a glyph"},
+      {{kDejaVu, "150", "OUT", "--chars", "201"}, "every glyph of the characters asked for is too large"},
       {{kDejaVu, "16", "OUT", "--chars", "0x41-0x10000"}, "above 0xFFFF"},
       {{kDejaVu, "16", "OUT", "--chars", "65-"}, "bad character range \"65-\""},
       {{kDejaVu, "16", "OUT", "--chars", "90-65"}, "runs backwards"},

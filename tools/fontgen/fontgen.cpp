@@ -45,12 +45,16 @@ struct Collected {
   size_t droppedGlyphs = 0;
   size_t droppedChars = 0;
   uint64_t area = 0;        // of the kept cells, texels
+  bool overflow = false;    // the cells cover more than all pages could hold
 };
 
 // One glyph per FreeType glyph, in the order of their first characters. The
 // space and the control characters are left out: the engine draws the space
-// by its length and lays out the line feed itself.
+// by its length and lays out the line feed itself. Rendering stops once the
+// cells would not fit on the pages, so a font of huge glyphs cannot take
+// more memory than the pages themselves.
 Collected CollectGlyphs(const FontFace& face, const FontgenOptions& options) {
+  const uint64_t capacity = static_cast<uint64_t>(kMaxPages) * options.pageWidth * options.pageHeight;
   std::map<unsigned, std::vector<uint16_t>> byGlyph;
   std::vector<unsigned> order;
   Collected result;
@@ -65,7 +69,7 @@ Collected CollectGlyphs(const FontFace& face, const FontgenOptions& options) {
   }
   for (unsigned index : order) {
     BakedGlyph glyph;
-    glyph.characters = byGlyph[index];
+    glyph.characters = std::move(byGlyph[index]);
     if (!face.Render(index, 255, glyph.image) || !Fits(glyph.image, options)) {
       ++result.droppedGlyphs;
       result.droppedChars += glyph.characters.size();
@@ -78,6 +82,10 @@ Collected CollectGlyphs(const FontFace& face, const FontgenOptions& options) {
     }
     result.area += static_cast<uint64_t>(image.width + options.padding) * (image.height + options.padding);
     result.glyphs.push_back(std::move(glyph));
+    if (result.area > capacity) {
+      result.overflow = true;
+      break;
+    }
   }
   return result;
 }
@@ -99,13 +107,12 @@ FontgenOutcome RunFontgen(const std::vector<std::string>& args) {
   if (collected.mappedChars == 0) return Refuse("none of the characters asked for has a glyph in " + options.fontPath);
   if (collected.glyphs.empty())
     return Refuse("every glyph of the characters asked for is too large for the engine's font format or the page");
-  const uint64_t capacity = static_cast<uint64_t>(kMaxPages) * options.pageWidth * options.pageHeight;
   std::vector<Cell> cells;
   for (const BakedGlyph& glyph : collected.glyphs)
     cells.push_back(Cell{glyph.image.width + options.padding, glyph.image.height + options.padding});
   std::vector<Placement> placements;
   BakedFont font;
-  if (collected.area > capacity ||
+  if (collected.overflow ||
       !PackCells(cells, options.pageWidth, options.pageHeight, kMaxPages, placements, font.pageCount))
     return Refuse("the glyphs need more than 26 pages of " + PageSize(options) + "; give a larger --page");
 
