@@ -7,6 +7,8 @@ GAME="$2"
 IMGCMP="${3:-}"
 GOLDEN="${4:-}"
 MKIMAGE="${5:-}"
+# The fonts the build bakes (dejavu12, dejavu16, dejavu24 .xml/.fnt/.png), for games that copy them in.
+FONTS="${6:-}"
 WORK="$(mktemp -d)"
 PROFILE="$WORK/profile"
 OUT="$WORK/out.txt"
