@@ -29,7 +29,7 @@ function init()
 end
 
 function update(dt)
-  log("polys " .. tarn.drawn_polys_count)
+  log("polys " .. tostring(tarn.drawn_polys_count))
 end
 
 function render()
