@@ -96,34 +96,34 @@ TEST_F(TextLayoutTest, WrapsAtTheBoxWidth) {
   struct Case {
     const char* name;
     std::u16string text;
-    float box, scale, characterSpacing;
+    float box, scale;
+    Metrics metrics;
     const char* lines;
     float width;
   };
   const Case cases[] = {
-      {"word moved whole", u"ab cde", 45, 1, 0, "ab|cde", 30},
-      {"glyph after spaces starts the line", u"ab cd ef", 45, 1, 0, "ab cd|ef", 45},
-      {"word longer than the line broken", u"abcdefg", 45, 1, 0, "abcd|efg", 40},
-      {"moved word broken again", u"ab cdefgh", 45, 1, 0, "ab|cdef|gh", 40},
-      {"first glyph wider than the box", u"wa", 20, 1, 0, "w|a", 30},
-      {"wide glyph after a space", u"a w", 20, 1, 0, "a|w", 30},
-      {"exact fit stays", u"abcde", 50, 1, 0, "abcde", 50},
-      {"just too wide breaks", u"abcde", 49.9f, 1, 0, "abcd|e", 40},
-      {"spaces at a wrap not counted", u"ab    cd", 45, 1, 0, "ab|cd", 20},
-      {"spaces after a line feed counted", u"ab\n  cd", 45, 1, 0, "ab|  cd", 30},
-      {"trailing spaces before a line feed", u"ab   \ncd", 45, 1, 0, "ab|cd", 20},
-      {"unmapped characters skipped", u"a#\u00e9b\u4e00c", 0, 1, 0, "abc", 30},
-      {"character beyond the direct table", u"a\u263Ab", 0, 1, 0, "a@b", 30},
-      {"fit ignores the character spacing", u"abcd", 35, 1, 2, "abc|d", 34},
-      {"box divided by the scale", u"abcdef", 90, 2, 0, "abcd|ef", 40},
-      {"no box", u"ab cd ef", 0, 1, 0, "ab cd ef", 70},
-      {"negative box is no box", u"ab cd ef", -5, 1, 0, "ab cd ef", 70},
+      {"word moved whole", u"ab cde", 45, 1, {}, "ab|cde", 30},
+      {"glyph after spaces starts the line", u"ab cd ef", 45, 1, {}, "ab cd|ef", 45},
+      {"word longer than the line broken", u"abcdefg", 45, 1, {}, "abcd|efg", 40},
+      {"moved word broken again", u"ab cdefgh", 45, 1, {}, "ab|cdef|gh", 40},
+      {"first glyph wider than the box", u"wa", 20, 1, {}, "w|a", 30},
+      {"wide glyph after a space", u"a w", 20, 1, {}, "a|w", 30},
+      {"exact fit stays", u"abcde", 50, 1, {}, "abcde", 50},
+      {"just too wide breaks", u"abcde", 49.9f, 1, {}, "abcd|e", 40},
+      {"spaces at a wrap not counted", u"ab    cd", 45, 1, {}, "ab|cd", 20},
+      {"spaces after a line feed counted", u"ab\n  cd", 45, 1, {}, "ab|  cd", 30},
+      {"trailing spaces before a line feed", u"ab   \ncd", 45, 1, {}, "ab|cd", 20},
+      {"unmapped characters skipped", u"a#\u00e9b\u4e00c", 0, 1, {}, "abc", 30},
+      {"character beyond the direct table", u"a\u263Ab", 0, 1, {}, "a@b", 30},
+      {"fit ignores the character spacing", u"abcd", 35, 1, {2}, "abc|d", 34},
+      {"space advance adds the character spacing", u"ab cd", 0, 1, {2}, "ab cd", 53},
+      {"box divided by the scale", u"abcdef", 90, 2, {}, "abcd|ef", 40},
+      {"no box", u"ab cd ef", 0, 1, {}, "ab cd ef", 70},
+      {"negative box is no box", u"ab cd ef", -5, 1, {}, "ab cd ef", 70},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Metrics metrics;
-    metrics.characterSpacing = c.characterSpacing;
-    auto font = MakeFont(metrics);
+    auto font = MakeFont(c.metrics);
     Run(*font, c.text, c.box, 0, 0, c.scale);
     EXPECT_EQ(Describe(*font, *out), c.lines);
     EXPECT_FLOAT_EQ(out->textWidth, c.width);
@@ -188,29 +188,27 @@ TEST_F(TextLayoutTest, StopsAtTheBoxHeightAndTheLineLimit) {
   struct Case {
     const char* name;
     std::u16string text;
-    float boxWidth, boxHeight, scale, paragraphSpacing, lineSpacing;
+    float boxWidth, boxHeight, scale;
+    Metrics metrics;
     int count;
   };
   const std::u16string six = u"a\nb\nc\nd\ne\nf";
   const Case cases[] = {
-      {"no box", six, 0, 0, 1, kParagraph, kLineSpacing, 6},
-      {"box lower than a line shows the first", six, 0, 10, 1, kParagraph, kLineSpacing, 1},
-      {"next baseline and a line past the box", six, 0, 68, 1, kParagraph, kLineSpacing, 1},
-      {"next baseline and a line inside the box", six, 0, 69, 1, kParagraph, kLineSpacing, 2},
-      {"wrapped lines: past the box", u"abcdef", 10, 62, 1, kParagraph, kLineSpacing, 1},
-      {"wrapped lines: inside the box", u"abcdef", 10, 63, 1, kParagraph, kLineSpacing, 2},
-      {"line limit of the box", six, 0, 100, 1, -20, kLineSpacing, 4},
-      {"box height divided by the scale", six, 0, 100, 2, -20, kLineSpacing, 2},
-      {"at most 1000 lines", Repeat(u"a\n", 1500), 0, 0, 1, kParagraph, kLineSpacing, 1000},
-      {"line height 0 sets no box limit", Repeat(u"a\n", 1500), 0, 50, 1, 0, -kPixelSize, 1000},
-      {"line height not a number", Repeat(u"a\n", 1500), 0, 50, 1, 0, kNaN, 1000},
+      {"no box", six, 0, 0, 1, {}, 6},
+      {"box lower than a line shows the first", six, 0, 10, 1, {}, 1},
+      {"next baseline and a line past the box", six, 0, 68, 1, {}, 1},
+      {"next baseline and a line inside the box", six, 0, 69, 1, {}, 2},
+      {"wrapped lines: past the box", u"abcdef", 10, 62, 1, {}, 1},
+      {"wrapped lines: inside the box", u"abcdef", 10, 63, 1, {}, 2},
+      {"line limit of the box", six, 0, 100, 1, {0, kLineSpacing, -20}, 4},
+      {"box height divided by the scale", six, 0, 100, 2, {0, kLineSpacing, -20}, 2},
+      {"at most 1000 lines", Repeat(u"a\n", 1500), 0, 0, 1, {}, 1000},
+      {"line height 0 sets no box limit", Repeat(u"a\n", 1500), 0, 50, 1, {0, -kPixelSize, 0}, 1000},
+      {"line height not a number", Repeat(u"a\n", 1500), 0, 50, 1, {0, kNaN, 0}, 1000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Metrics metrics;
-    metrics.paragraphSpacing = c.paragraphSpacing;
-    metrics.lineSpacing = c.lineSpacing;
-    auto font = MakeFont(metrics);
+    auto font = MakeFont(c.metrics);
     EXPECT_EQ(Run(*font, c.text, c.boxWidth, c.boxHeight, 0, c.scale), c.count);
     EXPECT_EQ(out->count, c.count);
   }
