@@ -69,7 +69,7 @@ class LineWalk {
             lineWidth_ = widthAtSpace_;
           }
           if (!EndLine(lineHeight_)) return count_;
-          continue;  // the same character starts the new line
+          continue;  // this character, or the moved word's first, starts the new line
         }
       }
       ++i;
