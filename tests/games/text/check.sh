@@ -11,7 +11,7 @@ printf '<font size="10"/>\n<glyph p="0" x="0' > "$bad/truncated10.xml"
 printf '<glyph p="0"/>\n<char c="a" g="99"/>\n' > "$bad/range10.xml"
 awk 'BEGIN { print "<char c=\"a\" g=\"0\"/>"; for (i = 0; i < 1000000; i++) print "<glyph p=\"0\" a=\"1\"/>" }' \
   > "$bad/million10.xml"
-run_game --frames 2 --shot "2:$WORK/text.png"
+run_game --frames 3 --shot "3:$WORK/text.png"
 expect_status 0
 expect_line "3	Loaded font: fonts/dejavu16.xml"
 expect_line "3	Loaded font: bad/long10.xml"
