@@ -1,5 +1,6 @@
 -- The Tarn Engine demo. It grows with the engine: boxes that follow the
--- mouse and the keyboard, every blending preset, the frame rate in the log.
+-- mouse and the keyboard, every blending preset, text in a baked font, the
+-- frame rate on screen and in the log.
 local frames = 0
 local elapsed = 0
 local lastReport = 0
@@ -12,6 +13,7 @@ end
 
 function init()
   log("Demo: init, language " .. tarn.language .. ", developer mode " .. tostring(dev_mode))
+  gfx_load_font("fonts/*.xml")
 end
 
 function update(dt)
@@ -41,6 +43,9 @@ function render()
   end
   gfx_blending("alpha")
   gfx_render_box(player.x, player.y, 40, 40, 1, 0, "ffd040", 20, 20)
+  gfx_render_text("dejavu16", 400, 20, "Tarn Engine: move the yellow box with the arrow keys or the mouse, Esc ends",
+    "center", 500, 0, 1, "e0e8f0")
+  gfx_render_text(nil, 790, 580, string.format("%d fps", timer_fps(true)), "right bottom", 0, 0, 0.7, "a0ffa0")
 end
 
 function destroy()
