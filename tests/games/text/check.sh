@@ -20,6 +20,12 @@ expect_line "3	Can't load font: bad/truncated10.xml"
 expect_line "3	Can't load font: bad/range10.xml"
 expect_line "1	bad/million10.xml: 934465 glyph(s) beyond the first 65535 ignored"
 expect_line "3	double width: true"
+# The width of a one-line text without character spacing is the sum of its
+# glyphs' advances, as the baked glyph file gives them.
+hello=$(awk -F'"' '/^<glyph/ { adv[n++] = $8 } /^<char/ { g[$2] = $4 }
+  END { split("H e l l o", c, " "); for (i in c) w += adv[g[c[i]]]; print w }' "$GAME/data/fonts/dejavu16.xml")
+[ -n "$hello" ] && [ "$hello" -gt 20 ] || fail "no width read from the glyph file: $hello"
+expect_line "3	Hello width: $hello"
 expect_line "3	one line high: 16"
 expect_line "3	trailing line feed high: 16"
 expect_line "1	Font not found: missing"
