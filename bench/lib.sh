@@ -1,15 +1,20 @@
 # Shared by the game benchmarks (sourced): timed runs of a game folder, headless
 # on the software renderer or in a window on the OpenGL back end, and a
 # private Xvfb for the windowed runs.
-# The caller sets build, work (a scratch folder holding the game in
-# $work/game), renderer (software or opengl), frames and warmup, and defines
-# write_params, which writes the game's data/params.lua for a run.
+# The caller sets build, renderer (software or opengl) and frames, puts the
+# game in $work/game (a scratch folder made here and removed at exit) and
+# defines write_params, which writes the game's data/params.lua for a run.
 set -euo pipefail
+bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+warmup=10
 
 # Seconds (wall clock) for a run of $1 passes; stops the bench if the game fails.
 timed_run() {
   local start end status=0
   write_params
+  cp "$bench_dir/frames.lua" "$work/game/data/frames.lua"
   if [ "$renderer" = opengl ]; then printf 'FRAMES = %d\n' "$1" >> "$work/game/data/params.lua"; fi
   start=$(date +%s.%N)
   if [ "$renderer" = opengl ]; then

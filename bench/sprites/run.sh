@@ -5,10 +5,7 @@
 build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/../lib.sh"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 frames=${SPRITE_BENCH_FRAMES:-120}
-warmup=10
 write_params() { printf 'COUNT = %d\nTEXTURES = %d\n' "$count" "$textures" > "$work/game/data/params.lua"; }
 prepare_game() {
   local size="$1"

@@ -7,10 +7,7 @@
 build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/../lib.sh"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 frames=${TEXT_BENCH_FRAMES:-120}
-warmup=10
 strings=200
 write_params() { printf 'STRINGS = %d\nWRAPPED = %s\n' "$strings" "$wrapped" > "$work/game/data/params.lua"; }
 prepare_game() {

@@ -1,6 +1,7 @@
 -- Draws COUNT sprites a frame from one texture (or two alternating), each at
 -- a fixed pseudo-random place with its own rotation and tint, alpha-blended.
 file_load_lua("params.lua")
+file_load_lua("frames.lua")
 local sprites = {}
 local bitmaps = {}
 function boot() end
@@ -18,12 +19,8 @@ function init()
   end
 end
 function update(dt) end
--- FRAMES ends a windowed run after that many frames drawn (the headless
--- runner counts its own passes; a window without focus gets no updates).
-local frame = 0
 function render()
-  frame = frame + 1
-  if FRAMES and frame >= FRAMES then sys_exit() end
+  count_frame()
   gfx_blending("alpha")
   for i = 1, COUNT do
     local s = sprites[i]

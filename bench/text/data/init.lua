@@ -1,6 +1,7 @@
 -- Draws STRINGS strings of 50 characters a frame, each laid out again every
 -- frame and coloured per line; WRAPPED centres them in a 300-pixel box.
 file_load_lua("params.lua")
+file_load_lua("frames.lua")
 local lines = {}
 function boot() gfx_resolution(800, 600) end
 function init()
@@ -16,12 +17,8 @@ function init()
   end
 end
 function update(dt) end
--- FRAMES ends a windowed run after that many frames drawn (the headless
--- runner counts its own passes).
-local frame = 0
 function render()
-  frame = frame + 1
-  if FRAMES and frame >= FRAMES then sys_exit() end
+  count_frame()
   gfx_blending("alpha")
   for i = 1, STRINGS do
     local line = lines[i]
