@@ -5,219 +5,27 @@
 // The test runs on a private Xvfb server (local connections only) with
 // Mesa's software rasteriser, so it needs no display and no GPU.
 #include <GL/gl.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "gl_rig.h"
 #include "graphics/backend.h"
 #include "graphics/quad_limits.h"
-#include "platform/platform.h"
-#include "platform/sdl/sdl_platform.h"
 
 namespace tarn::gfx {
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
+using namespace gltest;  // NOLINT: the rig's names read as this file's own
+
 constexpr float kNear = 1.0f;
 constexpr float kFar = 100000.0f;
 constexpr float kDepth = 200.0f;  // where sprites at z 0 lie
-
-// ---------------------------------------------------------------------------
-// A private X server.
-
-class XvfbServer {
- public:
-  ~XvfbServer() { Stop(); }
-
-  // Starts Xvfb on the first free display from :97 on; false with a reason.
-  bool Start(std::string& error) {
-    const char* binary = "/usr/bin/Xvfb";
-    if (access(binary, X_OK) != 0) {
-      error = "Xvfb is missing (/usr/bin/Xvfb, Debian package xvfb; ./tarn setup installs it)";
-      return false;
-    }
-    for (int display = 97; display < 140; ++display) {
-      std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
-      if (access(lock.c_str(), F_OK) == 0) continue;  // taken, or left behind by a crashed server
-      if (TryDisplay(binary, display)) {
-        display_ = display;
-        return true;
-      }
-    }
-    error = "could not start Xvfb on any display from :97 to :139";
-    return false;
-  }
-
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-        pid_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
-  std::string DisplayName() const { return ":" + std::to_string(display_); }
-
- private:
-  // Xvfb writes the display number to the -displayfd descriptor once it
-  // accepts connections; it exits at once when the display is in use.
-  bool TryDisplay(const char* binary, int display) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_t pid = fork();
-    if (pid < 0) {
-      close(fds[0]);
-      close(fds[1]);
-      return false;
-    }
-    if (pid == 0) {
-      close(fds[0]);
-      int null = open("/dev/null", O_RDWR);
-      if (null >= 0) {
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-      }
-      std::string name = ":" + std::to_string(display);
-      std::string fd = std::to_string(fds[1]);
-      execl(binary, binary, name.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-displayfd",
-            fd.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string reply;
-    bool ready = false;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fds[0], POLLIN, 0};
-      int r = poll(&p, 1, 200);
-      if (r < 0 && errno == EINTR) continue;
-      if (r > 0) {
-        char buffer[32];
-        ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) break;  // closed: the server gave up
-        reply.append(buffer, static_cast<size_t>(n));
-        if (reply.find('\n') != std::string::npos) {
-          ready = true;
-          break;
-        }
-      }
-    }
-    close(fds[0]);
-    if (ready) {
-      pid_ = pid;
-      return true;
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return false;
-  }
-
-  pid_t pid_ = -1;
-  int display_ = -1;
-};
-
-// ---------------------------------------------------------------------------
-// The window, the context and both back ends, shared by all tests.
-
-struct Rig {
-  XvfbServer xvfb;
-  std::unique_ptr<Backend> gl;
-  std::unique_ptr<Backend> sw;
-  std::string error;
-  std::string renderer;
-};
-
-Rig* g_rig = nullptr;
-
-class GLEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    g_rig = new Rig();
-    Rig& rig = *g_rig;
-    if (!rig.xvfb.Start(rig.error)) {
-      FAIL() << rig.error;
-    }
-    setenv("DISPLAY", rig.xvfb.DisplayName().c_str(), 1);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    Platform::Install(std::make_unique<SdlPlatform>());
-    WindowRequest request;
-    request.title = "tarn-gl-test";
-    request.width = kWidth;
-    request.height = kHeight;
-    request.openGL = true;
-    if (!Platform::Get().CreateWindow(request)) {
-      rig.error = std::string("no window: ") + SDL_GetError();
-      FAIL() << rig.error;
-    }
-    int w = 0, h = 0;
-    Platform::Get().ClientSize(w, h);
-    if (w != kWidth || h != kHeight) {
-      rig.error = "the window is " + std::to_string(w) + "x" + std::to_string(h);
-      FAIL() << rig.error;
-    }
-    if (!Platform::Get().CreateGLContext(false)) {
-      rig.error = std::string("no OpenGL context: ") + SDL_GetError();
-      FAIL() << rig.error;
-    }
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    rig.renderer = std::string(renderer ? renderer : "?") + " / " + (version ? version : "?");
-    std::printf("OpenGL: %s on %s\n", rig.renderer.c_str(), rig.xvfb.DisplayName().c_str());
-    rig.gl = CreateOpenGLBackend();
-    rig.sw = CreateSoftwareBackend();
-    if (!rig.gl->Init(kWidth, kHeight, false)) {
-      rig.error = "the OpenGL back end did not start";
-      FAIL() << rig.error;
-    }
-    if (!rig.sw->Init(kWidth, kHeight, false)) {
-      rig.error = "the software back end did not start";
-      FAIL() << rig.error;
-    }
-  }
-
-  void TearDown() override {
-    if (!g_rig) return;
-    if (g_rig->gl) g_rig->gl->Close();
-    if (g_rig->sw) g_rig->sw->Close();
-    g_rig->gl.reset();
-    g_rig->sw.reset();
-    // The window goes before its server does.
-    if (Platform::Installed()) Platform::Install(nullptr);
-    g_rig->xvfb.Stop();
-    delete g_rig;
-    g_rig = nullptr;
-  }
-};
-
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new GLEnvironment);
 
 // ---------------------------------------------------------------------------
 // Drawing helpers: what the render device's front does before a back end
@@ -320,103 +128,7 @@ std::vector<uint8_t> PatternTexture(int w, int h) {
 }
 
 // ---------------------------------------------------------------------------
-// Comparison.
-
-struct Comparison {
-  int pixels = 0;
-  int beyondTolerance = 0;  // some channel differs by more than kTolerance
-  int unexplained = 0;      // ... and is not explained by an edge shift
-  int maxDiff = 0;
-  int firstBadX = -1, firstBadY = -1;
-  std::string Describe() const {
-    char text[200];
-    std::snprintf(text, sizeof text, "%d pixels, %d beyond tolerance (%.2f%%), %d not near an edge, max diff %d",
-                  pixels, beyondTolerance, 100.0 * beyondTolerance / std::max(1, pixels), unexplained, maxDiff);
-    std::string s = text;
-    if (firstBadX >= 0) s += " (first at " + std::to_string(firstBadX) + "," + std::to_string(firstBadY) + ")";
-    return s;
-  }
-};
-
-// Mesa interpolates colours and bilinear weights in fixed point (8-bit
-// colour, 8-bit sub-texel fractions) where the software renderer uses
-// floats and rounds once, so smooth areas may differ by a few levels:
-// at most kTolerance per channel. Both use pixel centres and a top-left
-// fill rule, but an edge or a texel boundary that falls (nearly) on a pixel
-// centre can land on either side after rounding; such a pixel differs by a
-// lot yet holds a value the reference image has right beside it. So a pixel
-// beyond the tolerance is accepted when each of its channels lies within the
-// range the reference's 3x3 neighbourhood spans (widened by the tolerance),
-// and at most 1% of the pixels may be such edge cases. Anything else fails.
-constexpr int kTolerance = 3;
-constexpr double kEdgeShare = 0.01;
-
-Comparison Compare(const PixelImage& reference, const PixelImage& image, bool withAlpha) {
-  Comparison c;
-  int channels = withAlpha ? 4 : 3;
-  c.pixels = reference.width * reference.height;
-  auto at = [](const PixelImage& img, int x, int y, int ch) {
-    return static_cast<int>(img.bgra[static_cast<size_t>((y * img.width + x) * 4 + ch)]);
-  };
-  for (int y = 0; y < reference.height; ++y) {
-    for (int x = 0; x < reference.width; ++x) {
-      int diff = 0;
-      for (int ch = 0; ch < channels; ++ch) diff = std::max(diff, std::abs(at(reference, x, y, ch) - at(image, x, y, ch)));
-      c.maxDiff = std::max(c.maxDiff, diff);
-      if (diff <= kTolerance) continue;
-      ++c.beyondTolerance;
-      bool explained = true;
-      for (int ch = 0; ch < channels && explained; ++ch) {
-        int lo = 255, hi = 0;
-        for (int dy = -1; dy <= 1; ++dy) {
-          for (int dx = -1; dx <= 1; ++dx) {
-            int nx = x + dx, ny = y + dy;
-            if (nx < 0 || ny < 0 || nx >= reference.width || ny >= reference.height) continue;
-            lo = std::min(lo, at(reference, nx, ny, ch));
-            hi = std::max(hi, at(reference, nx, ny, ch));
-          }
-        }
-        int v = at(image, x, y, ch);
-        explained = v >= lo - kTolerance && v <= hi + kTolerance;
-      }
-      if (!explained) {
-        if (c.unexplained == 0) {
-          c.firstBadX = x;
-          c.firstBadY = y;
-        }
-        ++c.unexplained;
-      }
-    }
-  }
-  return c;
-}
-
-// Binary PPM dumps of a failed comparison, for a look with an image viewer.
-void Dump(const std::string& name, const PixelImage& image) {
-  std::string path = "gl-test-" + name + ".ppm";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fprintf(f, "P6\n%d %d\n255\n", image.width, image.height);
-  for (size_t i = 0; i + 3 < image.bgra.size(); i += 4) {
-    const uint8_t rgb[3] = {image.bgra[i + 2], image.bgra[i + 1], image.bgra[i]};
-    std::fwrite(rgb, 1, 3, f);
-  }
-  std::fclose(f);
-}
-
-void ExpectSame(const std::string& name, const PixelImage& reference, const PixelImage& image, bool withAlpha) {
-  ASSERT_EQ(reference.width, image.width);
-  ASSERT_EQ(reference.height, image.height);
-  ASSERT_EQ(reference.bgra.size(), image.bgra.size());
-  Comparison c = Compare(reference, image, withAlpha);
-  std::printf("[%s] %s\n", name.c_str(), c.Describe().c_str());
-  bool ok = c.unexplained == 0 && c.beyondTolerance <= static_cast<int>(kEdgeShare * c.pixels);
-  EXPECT_TRUE(ok) << name << ": " << c.Describe();
-  if (!ok) {
-    Dump(name + "-software", reference);
-    Dump(name + "-opengl", image);
-  }
-}
+// Checking pixels.
 
 // One pixel as r, g, b, a bytes.
 struct Pixel {
@@ -927,11 +639,6 @@ TEST(GLBackend, ReadBackAfterPresent) {
 
 // ---------------------------------------------------------------------------
 // The debug font.
-
-// Pixels where two images differ by more than the tolerance.
-int PixelsBeyondTolerance(const PixelImage& a, const PixelImage& b, bool withAlpha) {
-  return Compare(a, b, withAlpha).beyondTolerance;
-}
 
 // Text in several colours, over the edges and with characters outside
 // printable ASCII, drawn under a scaled projection and states the font
