@@ -18,6 +18,7 @@
 #include "diag/error.h"
 #include "diag/log.h"
 #include "graphics/bitmap_handles.h"
+#include "graphics/mask_handles.h"
 #include "graphics/render.h"
 #include "graphics/render_target.h"
 #include "graphics/sprite.h"
@@ -278,6 +279,8 @@ bool Application::Shutdown() {
   step([] { CloseScriptHost(); });
   step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
+  step([] { gfx::ReleaseAllMasks(!InErrorView()); });
+  step([] { gfx::FreeAllScriptMasks(); });
   step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!InErrorView()); });
   step([] { gfx::FreeAllScriptBitmaps(); });
   step([] { text::TextRenderer::Instance().ReleaseBuffers(); });

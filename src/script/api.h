@@ -32,6 +32,12 @@ int gfx_load_bitmap(lua_State* L);
 int gfx_release_bitmap(lua_State* L);
 int gfx_create_bitmap(lua_State* L);
 
+// Collision masks (graphics/mask_api.cpp).
+int gfx_collision_mask_load(lua_State* L);
+int gfx_collision_mask_release(lua_State* L);
+int gfx_collision_mask_size(lua_State* L);
+int gfx_collision_mask_test(lua_State* L);
+
 // Sprites (graphics/sprite_api.cpp).
 int gfx_render_sprite(lua_State* L);
 int gfx_render_sprite_by_vertex_table(lua_State* L);

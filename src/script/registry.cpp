@@ -44,8 +44,8 @@ const Entry kFunctions[] = {
     TARN_LATER(gfx_particle_release), TARN_LATER(gfx_particle_update), TARN_LATER(gfx_particle_render),
     TARN_LATER(gfx_particle_set_pos), TARN_LATER(gfx_particle_set_angle),
     // collision masks
-    TARN_LATER(gfx_collision_mask_load), TARN_LATER(gfx_collision_mask_release),
-    TARN_LATER(gfx_collision_mask_size), TARN_LATER(gfx_collision_mask_test),
+    TARN_FN(gfx_collision_mask_load), TARN_FN(gfx_collision_mask_release),
+    TARN_FN(gfx_collision_mask_size), TARN_FN(gfx_collision_mask_test),
     // bitmap regions
     TARN_FN(gfx_bitmap_save_region), TARN_FN(gfx_bitmap_find_smallest_region),
     // projection

@@ -1,0 +1,14 @@
+// The collision mask handles scripts hold (see script/handles.h).
+#pragma once
+
+#include "graphics/collision_mask.h"
+#include "script/handles.h"
+
+namespace tarn::gfx {
+
+HandleSet<CollisionMask>& ScriptMasks();
+
+// Frees the handles the script never released, once their data is gone.
+inline void FreeAllScriptMasks() { ScriptMasks().ReleaseOwned(); }
+
+}  // namespace tarn::gfx
