@@ -95,15 +95,17 @@ TEST_F(MaskTest, PointsMapThroughTheInversePlacement) {
       {"dx -6 lies left of the mask", edge, -6, 0, 0, 1, 1, false},
       {"dy -5.5 truncates to row 0", edge, -5, -5.5f, 0, 1, 1, true},
       {"dx 4.5 is column 9", edge, 4.5f, 0, 0, 1, 1, false},
-      {"scale 0 at the pivot", dot, 0, 0, 0, 0, 0, false},
+      // Points that map to no pixel must not read as column 0 (the solid one).
+      {"the solid column at angle 0", edge, -5, 0, 0, 1, 1, true},
+      {"scale 0 at the pivot", edge, 0, 0, 0, 0, 0, false},
       {"scale 0 elsewhere", dot, -2, -1, 0, 0, 0, false},
-      {"scale 0 across a solid column", edge, -5, 0, 0, 0, 1, false},
-      {"NaN point", dot, kNaN, -1, 0, 1, 1, false},
+      {"scale 0 across the solid column", edge, -5, 0, 0, 0, 1, false},
+      {"NaN point", edge, kNaN, 0, 0, 1, 1, false},
       {"infinite point", edge, -kInf, 0, 0, 1, 1, false},
       {"huge point", edge, -3e9f, 0, 0, 1, 1, false},
-      {"NaN angle", dot, -2, -1, kNaN, 1, 1, false},
-      {"infinite angle", dot, -2, -1, kInf, 1, 1, false},
-      {"NaN scale", dot, -2, -1, 0, kNaN, 1, false},
+      {"NaN angle", edge, -5, 0, kNaN, 1, 1, false},
+      {"infinite angle", edge, -5, 0, kInf, 1, 1, false},
+      {"NaN scale", edge, -5, 0, 0, kNaN, 1, false},
       {"infinite scale maps to the pivot", dot, -2, -1, 0, kInf, kInf, false},
   };
   for (const Case& c : cases)
