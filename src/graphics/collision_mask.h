@@ -71,7 +71,8 @@ bool TestMask(const CollisionMask& mask, float x, float y, float maskX, float ma
               float scaleY);
 
 // At shutdown: frees every mask the game still holds, each logged; with warn
-// and at least one of them, a message box says so.
+// and at least one of them, a message box says so. Masks still held are then
+// left with freed data: end them without ReleaseMask (FreeAllScriptMasks).
 void ReleaseAllMasks(bool warn);
 
 }  // namespace tarn::gfx

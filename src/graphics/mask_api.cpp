@@ -11,15 +11,6 @@
 #include "script/api.h"
 #include "script/args.h"
 
-namespace tarn::gfx {
-
-HandleSet<CollisionMask>& ScriptMasks() {
-  static HandleSet<CollisionMask> masks(HandleKind::kMask);
-  return masks;
-}
-
-}  // namespace tarn::gfx
-
 namespace tarn::api {
 
 using gfx::CollisionMask;

@@ -6,7 +6,10 @@
 
 namespace tarn::gfx {
 
-HandleSet<CollisionMask>& ScriptMasks();
+inline HandleSet<CollisionMask>& ScriptMasks() {
+  static HandleSet<CollisionMask> masks(HandleKind::kMask);
+  return masks;
+}
 
 // Frees the handles the script never released, once their data is gone.
 inline void FreeAllScriptMasks() { ScriptMasks().ReleaseOwned(); }
