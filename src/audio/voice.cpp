@@ -9,7 +9,8 @@ namespace {
 constexpr int kNativeBlockFrames = 1024;
 }
 
-Voice::Voice(int rate, int channels, bool looped, const AudioFormat& output) : channels_(channels), looped_(looped) {
+Voice::Voice(int rate, int channels, bool looped, const AudioFormat& output)
+    : channels_(channels), looped_(looped), outRate_(output.rate), rate_(rate) {
   if (rate != output.rate || channels != output.channels) {
     converter_ = CreateAudioConverter(rate, channels, output.rate, output.channels);
     native_ = std::make_unique<float[]>(static_cast<size_t>(kNativeBlockFrames) * static_cast<size_t>(channels));
@@ -73,14 +74,31 @@ int Voice::ReadNative(float* out, int frames) {
   return got;
 }
 
+int64_t Voice::ConvertedLeft() const {
+  if (!converter_) return 0;
+  // The sound's length at the output's rate, less what was given.
+  int64_t length = (framesIn_ * outRate_ + rate_ - 1) / rate_;
+  return std::max<int64_t>(0, std::min<int64_t>(converter_->Available(), length - framesOut_));
+}
+
 int Voice::Render(float* out, int frames) {
   if (!converter_) return ended_ ? 0 : ReadNative(out, frames);
   while (converter_->Available() < frames && !ended_) {
     int n = ReadNative(native_.get(), kNativeBlockFrames);
     if (n > 0 && !converter_->Put(native_.get(), n)) ended_ = true;
-    if (ended_) converter_->Flush();
+    framesIn_ += n;
+    if (ended_) {
+      // The resampler holds the last frames back for its filter: silence
+      // after them pushes them out, and the length cut below drops it.
+      std::fill(native_.get(), native_.get() + static_cast<size_t>(kNativeBlockFrames) * channels_, 0.0f);
+      converter_->Put(native_.get(), kNativeBlockFrames);
+      converter_->Flush();
+    }
   }
-  return converter_->Get(out, frames);
+  int wanted = ended_ ? static_cast<int>(std::min<int64_t>(frames, ConvertedLeft())) : frames;
+  int got = converter_->Get(out, wanted);
+  framesOut_ += got;
+  return got;
 }
 
 }  // namespace tarn::audio

@@ -21,7 +21,7 @@ class Voice {
   // Writes up to 'frames' frames of the output's format; fewer once the
   // sound has ended (then Ended() is true).
   int Render(float* out, int frames);
-  bool Ended() const { return ended_ && (!converter_ || converter_->Available() == 0); }
+  bool Ended() const { return ended_ && ConvertedLeft() == 0; }
   // Stops reading the sound (it may be gone); the voice has ended.
   void Cut();
   const DecodedSound* Sound() const { return sound_.get(); }
@@ -32,6 +32,8 @@ class Voice {
   int ReadNative(float* out, int frames);
   int ReadOnce(float* out, int frames);
   bool Rewind();
+  // Converted frames still to give once the sound has ended.
+  int64_t ConvertedLeft() const;
 
   std::shared_ptr<const DecodedSound> sound_;
   int64_t position_ = 0;  // next frame of sound_
@@ -40,6 +42,11 @@ class Voice {
   bool looped_;
   bool ended_ = false;
   std::unique_ptr<AudioConverter> converter_;
+  int outRate_;
+  int rate_;
+  // Through the converter: frames of the sound put in, frames given out.
+  int64_t framesIn_ = 0;
+  int64_t framesOut_ = 0;
   std::unique_ptr<float[]> native_;  // a block of the sound's own frames for the converter
 };
 

@@ -41,7 +41,7 @@ class AudioConverter {
   // Up to 'frames' frames of the output format; how many were written.
   virtual int Get(float* out, int frames) = 0;
   // Output frames ready to Get.
-  virtual int Available() = 0;
+  virtual int Available() const = 0;
 };
 
 // A converter from 'rate'/'channels' to 'outRate'/'outChannels' (channels

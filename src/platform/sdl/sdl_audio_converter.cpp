@@ -28,7 +28,7 @@ class SdlConverter : public AudioConverter {
     int bytes = SDL_AudioStreamGet(stream_, out, frames * outFrameBytes_);
     return bytes > 0 ? bytes / outFrameBytes_ : 0;
   }
-  int Available() override { return SDL_AudioStreamAvailable(stream_) / outFrameBytes_; }
+  int Available() const override { return SDL_AudioStreamAvailable(stream_) / outFrameBytes_; }
 
  private:
   SDL_AudioStream* stream_;
