@@ -30,12 +30,6 @@ std::vector<float> Expected(const std::vector<float>& samples, size_t from, size
   return out;
 }
 
-std::vector<float> Frames(const std::vector<float>& mixed, size_t from, size_t count) {
-  if (mixed.size() < (from + count) * 2) return {};
-  return std::vector<float>(mixed.begin() + static_cast<std::ptrdiff_t>(from * 2),
-                            mixed.begin() + static_cast<std::ptrdiff_t>((from + count) * 2));
-}
-
 class MixerTest : public AudioTest {
  protected:
   ToneSpec tone_;  // 48 kHz stereo, half a second, amplitude 0.5

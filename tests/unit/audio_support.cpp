@@ -78,6 +78,12 @@ std::string EncodeTone(const ToneSpec& tone, int format) {
 
 std::string FloatWav(const ToneSpec& tone) { return EncodeTone(tone, SF_FORMAT_WAV | SF_FORMAT_FLOAT); }
 
+std::vector<float> Frames(const std::vector<float>& stereo, size_t from, size_t count) {
+  if (stereo.size() < (from + count) * 2) return {};
+  return std::vector<float>(stereo.begin() + static_cast<std::ptrdiff_t>(from * 2),
+                            stereo.begin() + static_cast<std::ptrdiff_t>((from + count) * 2));
+}
+
 std::vector<float> Channel(const std::vector<float>& frames, int channels, int channel) {
   std::vector<float> out;
   for (size_t i = static_cast<size_t>(channel); i < frames.size(); i += static_cast<size_t>(channels)) {

@@ -31,6 +31,9 @@ std::string EncodeTone(const ToneSpec& tone, int format);
 // The float WAV of the tone (lossless: its samples decode exactly).
 std::string FloatWav(const ToneSpec& tone);
 
+// The frames [from, from + count) of interleaved stereo; empty when there
+// are fewer.
+std::vector<float> Frames(const std::vector<float>& stereo, size_t from, size_t count);
 // One channel of interleaved frames.
 std::vector<float> Channel(const std::vector<float>& frames, int channels, int channel);
 // The frequency of a tone from its rising zero crossings.
