@@ -37,7 +37,8 @@ class MixerEngine : public SoundEngine {
 
   SourceId AddSource(const void* data, size_t size, const std::string& name) override {
     if (names_.count(name) != 0) return 0;
-    std::shared_ptr<const DecodedSound> sound = DecodeWhole(data, size);
+    // Converted to the output's format once, here, so that mixing only copies.
+    std::shared_ptr<const DecodedSound> sound = ConvertSound(DecodeWhole(data, size), format_);
     if (!sound) return 0;
     do {
       ++lastSource_;

@@ -101,4 +101,26 @@ int Voice::Render(float* out, int frames) {
   return got;
 }
 
+std::shared_ptr<const DecodedSound> ConvertSound(std::shared_ptr<const DecodedSound> sound, const AudioFormat& output) {
+  if (!sound || (sound->rate == output.rate && sound->channels == output.channels)) return sound;
+  int64_t frames = (sound->Frames() * output.rate + sound->rate - 1) / sound->rate;
+  if (frames > kMaxDecodedSamples / output.channels) return nullptr;
+  std::unique_ptr<Voice> voice = Voice::OfSource(sound, false, output);
+  if (!voice) return nullptr;
+  auto converted = std::make_shared<DecodedSound>();
+  converted->rate = output.rate;
+  converted->channels = output.channels;
+  converted->samples.resize(static_cast<size_t>(frames * output.channels));
+  int64_t done = 0;
+  while (done < frames) {
+    int piece = static_cast<int>(std::min<int64_t>(frames - done, kNativeBlockFrames));
+    int got = voice->Render(converted->samples.data() + done * output.channels, piece);
+    if (got <= 0) break;
+    done += got;
+  }
+  converted->samples.resize(static_cast<size_t>(done * output.channels));
+  if (done == 0) return nullptr;
+  return converted;
+}
+
 }  // namespace tarn::audio

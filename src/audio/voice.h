@@ -50,4 +50,9 @@ class Voice {
   std::unique_ptr<float[]> native_;  // a block of the sound's own frames for the converter
 };
 
+// The sound in the output's format, converted once so that its playbacks
+// only copy; the sound itself when it is in that format already. Null when
+// no converter exists or the result would exceed kMaxDecodedSamples.
+std::shared_ptr<const DecodedSound> ConvertSound(std::shared_ptr<const DecodedSound> sound, const AudioFormat& output);
+
 }  // namespace tarn::audio

@@ -4,8 +4,10 @@
 
 #include <cmath>
 
+#include "audio/game_file.h"
 #include "audio_support.h"
 #include "platform/headless/headless_platform.h"
+#include "resources/filesystem.h"
 
 namespace tarn::testing {
 namespace {
@@ -187,20 +189,30 @@ TEST_F(MixerTest, SourcesByName) {
   EXPECT_TRUE(engine_->IsFinished(12345));
 }
 
+// Sources are converted once when added, streams as they play: both through
+// SDL's audio stream.
 TEST_F(MixerTest, ResamplingKeepsTheFrequency) {
   const struct {
     int rate;
     int channels;
-  } cases[] = {{44100, 2}, {22050, 1}, {96000, 2}, {48000, 1}};
+    bool streamed;
+  } cases[] = {{44100, 2, false}, {22050, 1, false}, {96000, 2, false}, {48000, 1, false},
+               {44100, 2, true},  {22050, 1, true},  {48000, 1, true}};
+  engine_->SetOpener(audio::OpenGameFile);
+  game_.Write("data/readme.txt", "");
+  ASSERT_TRUE(FileSystem::Instance().Mount("data"));
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.rate);
+    std::string name = "tone" + std::to_string(c.rate) + "_" + std::to_string(c.channels) + ".wav";
+    SCOPED_TRACE(name + (c.streamed ? " streamed" : ""));
     ToneSpec tone;
     tone.rate = c.rate;
     tone.channels = c.channels;
     tone.frequency = 1000;
     tone.seconds = 1.0;
-    SourceId source = Add(FloatWav(tone), "tone" + std::to_string(c.rate) + std::to_string(c.channels));
-    PlaybackId playback = engine_->Play(source, false, false);
+    std::string wav = FloatWav(tone);
+    game_.Write("data/" + name, wav);
+    PlaybackId playback = c.streamed ? engine_->PlayFile(name, false, false) : engine_->Play(Add(wav, name), false, false);
+    ASSERT_NE(0u, playback);
     Advance(1100);
     std::vector<float> mixed = Mixed();
     for (int channel = 0; channel < 2; ++channel) {
