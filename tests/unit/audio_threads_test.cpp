@@ -4,6 +4,7 @@
 // the two threads share anything unguarded.
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <map>
 #include <thread>
 
@@ -17,7 +18,7 @@ namespace {
 
 using audio::PlaybackId;
 
-// Pulls a small buffer about every millisecond until destroyed.
+// Pulls small buffers back to back until destroyed.
 class ThreadedOutput : public AudioOutput {
  public:
   ThreadedOutput() { format_.bufferFrames = 64; }
@@ -32,7 +33,7 @@ class ThreadedOutput : public AudioOutput {
       while (running_) {
         pull(buffer.data(), format_.bufferFrames);
         pulls_.fetch_add(1);
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        std::this_thread::yield();  // pulling all the time, so the threads meet often
       }
     });
   }
@@ -56,6 +57,7 @@ TEST_F(AudioThreadTest, MainThreadAndMixerThreadShareNothingUnguarded) {
   tone.seconds = 0.01;
   std::string shortTone = FloatWav(tone);
   tone.rate = 44100;
+  tone.seconds = 0.3;  // streams overlap: several play at once
   game_.Write("data/stream.wav", FloatWav(tone));
   ASSERT_TRUE(FileSystem::Instance().Mount("data"));
 
@@ -74,6 +76,12 @@ TEST_F(AudioThreadTest, MainThreadAndMixerThreadShareNothingUnguarded) {
       kept[playback] = 0;
     }
     engine->SetPaused(played, false);
+    // A fade: every playback's volume set in a burst, as the mixer runs.
+    for (int step = 0; step < 20; ++step) {
+      for (auto it = kept.rbegin(); it != kept.rend() && it != std::next(kept.rbegin(), 8); ++it) {
+        engine->SetVolume(it->first, static_cast<float>(step) / 20);
+      }
+    }
     if (round % 4 == 1) engine->Stop(streamed);
     if (round % 5 == 2) engine->RemoveSource(source);
     if (round % 7 == 3) {
