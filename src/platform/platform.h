@@ -1,11 +1,14 @@
 // The host services the engine calls: window and messages, message boxes,
-// clocks, sleeping, the user's folders, debugger output and the single-instance
-// lock. Two implementations: sdl/ (a real window) and headless/ (scripted).
+// clocks, sleeping, the user's folders, debugger output, the single-instance
+// lock and the sound output. Two implementations: sdl/ (a real window) and
+// headless/ (scripted).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "platform/audio_output.h"
 
 namespace tarn {
 
@@ -155,6 +158,9 @@ class Platform {
     (void)interval;
     return false;
   }
+
+  // The sound output; null when the host has none.
+  virtual std::unique_ptr<AudioOutput> OpenAudioOutput() { return nullptr; }
 };
 
 }  // namespace tarn

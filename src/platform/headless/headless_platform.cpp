@@ -1,5 +1,6 @@
 #include "platform/headless/headless_platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -33,7 +34,10 @@ HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options, FILE* out)
   answers_.assign(options.answers.begin(), options.answers.end());
 }
 
-HeadlessPlatform::~HeadlessPlatform() { FinishShots(); }
+HeadlessPlatform::~HeadlessPlatform() {
+  if (audio_) audio_->Detach();
+  FinishShots();
+}
 
 int HeadlessPlatform::FinishShots() {
   TakeShots(passesDone_);
@@ -173,7 +177,7 @@ bool HeadlessPlatform::PeekMessage(Message& out) {
   // pass before it has ended, so its shots are due.
   TakeShots(passesDone_);
   ++passesDone_;
-  clockNs_ += stepNs_;
+  AdvanceClock(stepNs_);
   return false;
 }
 
@@ -204,7 +208,25 @@ bool HeadlessPlatform::PerformanceFrequency(int64_t& ticksPerSecond) {
 }
 
 void HeadlessPlatform::Sleep(int milliseconds) {
-  if (milliseconds > 0) clockNs_ += static_cast<int64_t>(milliseconds) * 1000000;
+  if (milliseconds > 0) AdvanceClock(static_cast<int64_t>(milliseconds) * 1000000);
+}
+
+void HeadlessPlatform::AdvanceClock(int64_t ns) {
+  clockNs_ += ns;
+  if (audio_) audio_->AdvanceTo(clockNs_);
+}
+
+std::unique_ptr<AudioOutput> HeadlessPlatform::OpenAudioOutput() {
+  if (!options_.audio || audio_) return nullptr;
+  const AudioFormat& format = options_.audioFormat;
+  if (format.rate < 1 || format.rate > 384000 || format.channels < 1 || format.channels > 8 ||
+      format.bufferFrames < 1 || format.bufferFrames > 65536) {
+    return nullptr;
+  }
+  auto keep = static_cast<int64_t>(std::clamp(options_.audioKeepSeconds, 0.0, 3600.0) * format.rate);
+  auto output = std::make_unique<HeadlessAudioOutput>(format, keep, clockNs_, [this] { audio_ = nullptr; });
+  audio_ = output.get();
+  return output;
 }
 
 std::string HeadlessPlatform::ProfileFolder() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_audio.h"
 #include "platform/platform.h"
 
 namespace tarn {
@@ -22,6 +23,10 @@ struct HeadlessOptions {
   int screenHeight = 1080;
   std::vector<std::string> answers;  // in the order they are used
   std::multimap<int, std::string> shots;  // pass -> PNG file
+  // The sound output: none when 'audio' is false.
+  bool audio = true;
+  AudioFormat audioFormat;
+  double audioKeepSeconds = 30;  // the mixed frames kept for reading back
 };
 
 // Saves a B, G, R, A image (rows top-down) to a file; false on failure.
@@ -64,6 +69,11 @@ class HeadlessPlatform : public Platform {
   void Sleep(int milliseconds) override;
 
   std::string ProfileFolder() override;
+
+  // One output at a time; it is pulled as the virtual clock advances.
+  std::unique_ptr<AudioOutput> OpenAudioOutput() override;
+  // The open sound output, or null.
+  HeadlessAudioOutput* Audio() const { return audio_; }
   // The runner's standard output already carries every console line.
   void DebugOutput(const std::string&) override {}
 
@@ -78,6 +88,7 @@ class HeadlessPlatform : public Platform {
 
  private:
   void TakeShots(int throughPass);
+  void AdvanceClock(int64_t ns);
 
   HeadlessOptions options_;
   ImageSaver saver_;
@@ -99,6 +110,7 @@ class HeadlessPlatform : public Platform {
   std::deque<Message> queue_;
   std::multimap<int, Message> scripted_;
   std::deque<std::string> answers_;
+  HeadlessAudioOutput* audio_ = nullptr;
 };
 
 }  // namespace tarn

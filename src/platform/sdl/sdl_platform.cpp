@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/keys.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_keys.h"
 
 namespace tarn {
@@ -390,5 +391,7 @@ std::string SdlPlatform::ProfileFolder() {
   while (home.size() > 1 && home.back() == '/') home.pop_back();
   return home;
 }
+
+std::unique_ptr<AudioOutput> SdlPlatform::OpenAudioOutput() { return OpenSdlAudioOutput(); }
 
 }  // namespace tarn

@@ -46,6 +46,7 @@ class SdlPlatform : public Platform {
   void SwapGL() override;
   void* GLProcAddress(const char* name) override;
   bool SetGLSwapInterval(int interval) override;
+  std::unique_ptr<AudioOutput> OpenAudioOutput() override;
 
   SDL_Window* Window() const { return window_; }
 
