@@ -91,24 +91,24 @@ class SoundSystem {
   const SoundGroup* FindGroup(const std::string& name) const;
 
  private:
-  // Clears a variant's tracked-playback slot (the user value) when its
-  // playback finishes or loses its source.
-  class SoundStopReceiver : public StopReceiver {
+  // The receivers reach the system that set them.
+  class Receiver : public StopReceiver {
    public:
-    explicit SoundStopReceiver(SoundSystem& system) : system_(system) {}
-    void OnStopped(PlaybackId playback, StopCause cause, void* user) override;
+    explicit Receiver(SoundSystem& system) : system_(system) {}
 
-   private:
+   protected:
     SoundSystem& system_;
   };
-  // Clears the channel of music that ended by itself and tells the script.
-  class MusicStopReceiver : public StopReceiver {
-   public:
-    explicit MusicStopReceiver(SoundSystem& system) : system_(system) {}
+  // Clears a variant's tracked-playback slot (the user value) when its
+  // playback finishes or loses its source.
+  class SoundStopReceiver : public Receiver {
+    using Receiver::Receiver;
     void OnStopped(PlaybackId playback, StopCause cause, void* user) override;
-
-   private:
-    SoundSystem& system_;
+  };
+  // Clears the channel of music that ended by itself and tells the script.
+  class MusicStopReceiver : public Receiver {
+    using Receiver::Receiver;
+    void OnStopped(PlaybackId playback, StopCause cause, void* user) override;
   };
   struct SharedSource {
     SourceId id = 0;
