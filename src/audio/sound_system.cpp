@@ -38,6 +38,7 @@ void SoundSystem::StartAudio(const AudioSetup& setup) {
     if (engine_) engine_->SetOpener(setup.opener);
   }
   if (!engine_) return;
+  for (int i = 0; i < kChannels; ++i) StopChannel(i);
   channels_.fill(MusicChannel());
   SetSoundVolume(100);
   SetMusicVolume(100);
