@@ -1,6 +1,7 @@
 // The sound system on a recording engine: definition files, the weighted
 // choice, tracking, volumes, the exclusive rule, music channels and fades,
 // and the script functions.
+#include <cfloat>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -449,6 +450,23 @@ TEST_F(MusicTest, StoppedMusicIsSilentAndEndedMusicIsAnnouncedOnce) {
   EXPECT_EQ("Music/D.ogg;", Global("stopped")) << "with the name as given";
   EXPECT_EQ("- - -", Names());
   EXPECT_TRUE(Last("Music/D.ogg").released);
+}
+
+TEST_F(MusicTest, FadeArgumentsOfTheScriptFunctions) {
+  struct Case {
+    const char* fade;  // the third argument of snd_play_music
+    float duration;    // the fade that channel 0 takes
+  };
+  const Case cases[] = {{"", 2},        {"nil", 2},       {"true", 2},      {"false", 0},   {"0.5", 0.5f},
+                        {"'3'", 3},     {"{}", 2},        {"0/0", 0},       {"-1", -1},     {"math.huge", FLT_MAX}};
+  Script("");
+  for (const Case& c : cases) {
+    Run("snd_stop_music(0)\nsnd_play_music('a.ogg', true" + std::string(*c.fade ? ", " : "") + c.fade + ")");
+    EXPECT_EQ(c.duration, Sound().Channel(0).fadeDuration) << c.fade;
+    Sound().UpdateFades(0.5f);
+    EXPECT_GE(Last("a.ogg").volume, 0.0f) << c.fade;
+    EXPECT_LE(Last("a.ogg").volume, 1.0f) << c.fade;
+  }
 }
 
 TEST_F(MusicTest, StopMusicWithAFadeMovesTheCurrentOut) {
