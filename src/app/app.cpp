@@ -14,6 +14,7 @@
 #include "app/script_host.h"
 #include "app/settings.h"
 #include "app/window.h"
+#include "audio/sound_system.h"
 #include "diag/crash.h"
 #include "diag/error.h"
 #include "diag/log.h"
@@ -102,12 +103,21 @@ bool Application::Init() {
   ConnectScriptHost();
   StartScriptHost();
   CreateMainWindow();
+  StartSound();
   Console::Instance().LoadHistory(kHistoryFile, false);
   ScriptInit();
   gfx::TextureManager::Instance().CollectUnreferenced();
   FrameTimer::Instance().Reset();
   LogInfo("Application::Init done\n");
   return true;
+}
+
+void Application::StartSound() {
+  audio::AudioSetup setup;
+  setup.disableAudio = Cfg().disable_audio;
+  setup.createEngine = &audio::CreateSoundEngine;
+  setup.opener = &audio::OpenGameFile;
+  audio::SoundSystem::Instance().StartAudio(setup);
 }
 
 void Application::CreateMainWindow() {
@@ -174,7 +184,12 @@ void Application::Tick() {
   bool foreground = active && !minimized;
   if (foreground != wasActive) {
     wasActive = foreground;
-    if (foreground) timer.Reset();
+    if (foreground) {
+      timer.Reset();
+      audio::SoundSystem::Instance().ResumeAllSounds();
+    } else {
+      audio::SoundSystem::Instance().PauseAllSounds();
+    }
     ResetMouse();
     ClearKeyboard();
     if (foreground && Cfg().dev_mode) gfx::TextureManager::Instance().ReloadChangedTextures();
@@ -229,6 +244,7 @@ void Application::Update(float dt) {
   }
   if (IsDown(kKeyAlt) && IsStruck(kKeyEnter)) toggleFullScreen = true;
   ScriptUpdate(dt);
+  audio::SoundSystem::Instance().UpdateFades(dt);
 }
 
 void Application::Render() {
@@ -277,6 +293,7 @@ bool Application::Shutdown() {
   };
   step([] { ScriptDestroy(); });
   step([] { CloseScriptHost(); });
+  step([] { audio::SoundSystem::Instance().ReleaseAllSounds(); });
   step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
   step([] { gfx::ReleaseAllMasks(!InErrorView()); });
@@ -285,6 +302,7 @@ bool Application::Shutdown() {
   step([] { gfx::FreeAllScriptBitmaps(); });
   step([] { text::TextRenderer::Instance().ReleaseBuffers(); });
   step([] { gfx::RenderDevice::Instance().CloseDevice(); });
+  step([] { audio::SoundSystem::Instance().StopAudio(); });
   step([] { Console::Instance().SaveHistory(kHistoryFile, false); });
   return completed;
 }

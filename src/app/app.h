@@ -22,6 +22,7 @@ class Application {
   void Update(float dt);
   void Render();
   void CreateMainWindow();
+  void StartSound();  // the sound system on the platform's audio output
   // Tears everything down, once; false when a step failed (the script's
   // destroy raised a fatal error, say). Every step runs in any case.
   bool Shutdown();

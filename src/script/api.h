@@ -92,4 +92,14 @@ int msg(lua_State* L);
 int gfx_bitmap_save_region(lua_State* L);
 int gfx_bitmap_find_smallest_region(lua_State* L);
 
+// Sound and music (audio/sound_api.cpp).
+int snd_load(lua_State* L);
+int snd_play_sound(lua_State* L);
+int snd_stop_sound(lua_State* L);
+int snd_is_sound_playing(lua_State* L);
+int snd_play_music(lua_State* L);
+int snd_stop_music(lua_State* L);
+int snd_sound_volume(lua_State* L);
+int snd_music_volume(lua_State* L);
+
 }  // namespace tarn::api

@@ -63,9 +63,8 @@ const Entry kFunctions[] = {
     // application
     TARN_FN(app_active), TARN_FN(sys_exit),
     // sound
-    TARN_LATER(snd_load), TARN_LATER(snd_play_sound), TARN_LATER(snd_stop_sound), TARN_LATER(snd_is_sound_playing),
-    TARN_LATER(snd_play_music), TARN_LATER(snd_stop_music), TARN_LATER(snd_sound_volume),
-    TARN_LATER(snd_music_volume),
+    TARN_FN(snd_load), TARN_FN(snd_play_sound), TARN_FN(snd_stop_sound), TARN_FN(snd_is_sound_playing),
+    TARN_FN(snd_play_music), TARN_FN(snd_stop_music), TARN_FN(snd_sound_volume), TARN_FN(snd_music_volume),
     // network
     TARN_LATER(net_open_web), TARN_LATER(net_get), TARN_LATER(net_post_begin), TARN_LATER(net_post_value),
     TARN_LATER(net_post_end), TARN_LATER(net_status), TARN_LATER(net_output), TARN_LATER(net_release),
