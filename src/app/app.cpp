@@ -14,6 +14,7 @@
 #include "app/script_host.h"
 #include "app/settings.h"
 #include "app/window.h"
+#include "audio/game_file.h"
 #include "audio/sound_system.h"
 #include "diag/crash.h"
 #include "diag/error.h"

@@ -78,7 +78,4 @@ class SoundEngine {
 // The engine on the platform's audio output; null when there is none.
 std::unique_ptr<SoundEngine> CreateSoundEngine();
 
-// Opens a file of the virtual file system for streaming; null when missing.
-std::unique_ptr<ReadFile> OpenGameFile(const std::string& name);
-
 }  // namespace tarn::audio
