@@ -9,6 +9,8 @@ GOLDEN="${4:-}"
 MKIMAGE="${5:-}"
 # The fonts the build bakes (dejavu12, dejavu16, dejavu24 .xml/.fnt/.png), for games that copy them in.
 FONTS="${6:-}"
+# Makes test tones: tarn-mksound OUT wav|flac|ogg FREQUENCY SECONDS.
+MKSOUND="${7:-}"
 WORK="$(mktemp -d)"
 PROFILE="$WORK/profile"
 OUT="$WORK/out.txt"
