@@ -4,6 +4,7 @@
 PACK="$(dirname "$HEADLESS")/tarn-pack"
 cp -r "$GAME" "$WORK/game"
 GAME="$WORK/game"
+mkdir -p "$GAME/src/sounds"
 "$MKSOUND" "$GAME/src/sounds/beep.wav" wav 880 0.2 || fail "mksound failed"
 "$MKSOUND" "$GAME/src/sounds/long.ogg" ogg 440 1.5 || fail "mksound failed"
 "$MKSOUND" "$GAME/src/sounds/hum.flac" flac 220 0.3 || fail "mksound failed"
