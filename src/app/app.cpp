@@ -23,6 +23,7 @@
 #include "graphics/mask_handles.h"
 #include "graphics/render.h"
 #include "graphics/render_target.h"
+#include "graphics/screenshot.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "script/input.h"
@@ -234,6 +235,8 @@ void Application::DrawFrame(bool collect) {
     device.EndFrame(GetDisplay().aspectCorrection);
   }
   if (collect) gfx::TextureManager::Instance().CollectUnreferenced();
+  // The screenshot key takes the finished frame.
+  if (collect && (IsStruck(kKeyF1) || IsStruck(kKeyF12))) gfx::TakeScreenshot(nullptr, nullptr, 0, 0);
   device.Present();
 }
 

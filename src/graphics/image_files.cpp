@@ -134,14 +134,29 @@ Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int 
   return image;
 }
 
+int ImageKindOf(const std::string& path) {
+  size_t dot = ExtensionDot(path);
+  std::string extension = dot == std::string::npos ? std::string() : Lower(path.substr(dot + 1));
+  if (extension == "png") return kImageHeaderNone;
+  if (extension == "tga") return kImageHeaderTga;
+  if (extension == "bmp") return kImageHeaderBmp;
+  return -1;
+}
+
+bool WriteImageFile(Image& image, const std::string& destination, int kind) {
+  FILE* file = FileSystem::Instance().OpenWriteFile(destination, "wb", true);
+  if (!file) return false;
+  bool written = false;
+  if (kind == kImageHeaderTga) written = WriteTGA(image, file);
+  else if (kind == kImageHeaderBmp) written = WriteBMP(image, file);
+  else written = WritePNG(image, file);
+  if (fclose(file) != 0) written = false;
+  return written;
+}
+
 bool SaveRegion(const std::string& source, const std::string& destination, const ImageRect* rect) {
-  size_t dot = ExtensionDot(destination);
-  std::string extension = dot == std::string::npos ? std::string() : Lower(destination.substr(dot + 1));
-  int kind = 0;
-  if (extension == "png") kind = kImageHeaderNone;
-  else if (extension == "tga") kind = kImageHeaderTga;
-  else if (extension == "bmp") kind = kImageHeaderBmp;
-  else {
+  int kind = ImageKindOf(destination);
+  if (kind < 0) {
     LogWarning("ERROR: SaveTextureToFile - incorrect destination file format <%s>", destination.c_str());
     return false;
   }
@@ -173,17 +188,11 @@ bool SaveRegion(const std::string& source, const std::string& destination, const
     }
   }
 
-  FILE* file = FileSystem::Instance().OpenWriteFile(destination, "wb", true);
-  if (!file) {
+  if (!WriteImageFile(*toWrite, destination, kind)) {
     LogWarning("ERROR: SaveTextureToFile - can't open file for write <%s>", destination.c_str());
     return false;
   }
-  bool written = false;
-  if (kind == kImageHeaderTga) written = WriteTGA(*toWrite, file);
-  else if (kind == kImageHeaderBmp) written = WriteBMP(*toWrite, file);
-  else written = WritePNG(*toWrite, file);
-  if (fclose(file) != 0) written = false;
-  return written;
+  return true;
 }
 
 bool FindSmallestRegion(const std::string& source, ImageRect& rect, bool testAlpha, bool testColour) {

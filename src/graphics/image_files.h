@@ -22,6 +22,13 @@ Image* LoadImageFile(const std::string& path, int formats, bool powerOfTwo, int 
 // file was written.
 bool SaveRegion(const std::string& source, const std::string& destination, const ImageRect* rect);
 
+// The header kind (ImageHeaderKind) a file name's extension asks for: .png,
+// .tga or .bmp in any case; -1 for any other.
+int ImageKindOf(const std::string& path);
+// Writes the image as a file of that kind in the write folder, through its
+// guard (missing folders are made). False when it cannot be opened or written.
+bool WriteImageFile(Image& image, const std::string& destination, int kind);
+
 // Shrinks rect to the smallest rectangle holding every solid pixel of the
 // image file inside it. False when the file cannot be loaded or the rectangle
 // does not fit the image.

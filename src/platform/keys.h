@@ -19,8 +19,10 @@ inline constexpr int kKeyUp = 38;
 inline constexpr int kKeyRight = 39;
 inline constexpr int kKeyDown = 40;
 inline constexpr int kKeyDelete = 46;
+inline constexpr int kKeyF1 = 112;
 inline constexpr int kKeyF8 = 119;
 inline constexpr int kKeyF10 = 121;
+inline constexpr int kKeyF12 = 123;
 // The sided codes, in pairs from here: left and right Shift, Ctrl, Alt.
 inline constexpr int kKeyLeftShift = 160;
 inline constexpr int kKeyRightAlt = 165;

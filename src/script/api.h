@@ -56,6 +56,10 @@ int gfx_set_font(lua_State* L);
 int gfx_render_text(lua_State* L);
 int gfx_text_size(lua_State* L);
 
+// Screenshots and texture dumps (graphics/screenshot_api.cpp).
+int gfx_screenshot(lua_State* L);
+int gfx_save_bitmap(lua_State* L);
+
 // Colour (script/colour_api.cpp).
 int gfx_color(lua_State* L);
 

@@ -27,7 +27,7 @@ const Entry kFunctions[] = {
     TARN_FN(gfx_set_font), TARN_FN(gfx_render_text), TARN_FN(gfx_text_size),
     // bitmaps
     TARN_FN(gfx_load_bitmap), TARN_FN(gfx_release_bitmap), TARN_FN(gfx_create_bitmap),
-    TARN_LATER(gfx_save_bitmap),
+    TARN_FN(gfx_save_bitmap),
     // render target
     TARN_LATER(gfx_render_target),
     // drawing
@@ -38,7 +38,7 @@ const Entry kFunctions[] = {
     // display
     TARN_FN(gfx_current_mode), TARN_FN(gfx_full_screen),
     // screenshot
-    TARN_LATER(gfx_screenshot),
+    TARN_FN(gfx_screenshot),
     // particles
     TARN_LATER(gfx_particle_start), TARN_LATER(gfx_particle_restart), TARN_LATER(gfx_particle_stop),
     TARN_LATER(gfx_particle_release), TARN_LATER(gfx_particle_update), TARN_LATER(gfx_particle_render),
