@@ -26,6 +26,7 @@
 #include "graphics/screenshot.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
+#include "particles/effect_handles.h"
 #include "script/input.h"
 #include "platform/keys.h"
 #include "platform/platform.h"
@@ -299,6 +300,7 @@ bool Application::Shutdown() {
   step([] { CloseScriptHost(); });
   step([] { audio::SoundSystem::Instance().ReleaseAllSounds(); });
   step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
+  step([] { particles::FreeAllScriptEffects(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
   step([] { gfx::ReleaseAllMasks(!InErrorView()); });
   step([] { gfx::FreeAllScriptMasks(); });

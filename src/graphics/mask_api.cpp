@@ -1,7 +1,5 @@
 // The script's collision mask functions: loading, releasing, the size and the
 // point test.
-#include <cfloat>
-#include <cmath>
 #include <memory>
 #include <string>
 
@@ -16,16 +14,6 @@ namespace tarn::api {
 using gfx::CollisionMask;
 
 namespace {
-
-// A script number in single precision; beyond float's range it becomes an
-// infinity (a plain conversion is undefined there).
-float Real(double value) {
-  if (value > FLT_MAX) return INFINITY;
-  if (value < -FLT_MAX) return -INFINITY;
-  return static_cast<float>(value);
-}
-
-float RealAt(lua_State* L, int index, double fallback) { return Real(args::OptNumber(L, index, fallback)); }
 
 // The byte the channel's name selects. Pixels are B, G, R, A, so "blue" reads
 // the third byte and no name reads the first: the names count bytes from the
@@ -59,7 +47,7 @@ CollisionMask& MaskAt(lua_State* L, int index) {
 int gfx_collision_mask_load(lua_State* L) {
   std::string path = args::TextOr(L, 1, std::string());
   std::unique_ptr<CollisionMask> mask =
-      gfx::LoadMask(path, RealAt(L, 2, -1), RealAt(L, 3, -1), ChannelByte(L, 4));
+      gfx::LoadMask(path, args::OptFloat(L, 2, -1), args::OptFloat(L, 3, -1), ChannelByte(L, 4));
   if (!mask) NoMask(L);
   gfx::CollisionMaskData* data = mask->data;
   ScriptHandle handle = gfx::ScriptMasks().Add(std::move(mask));
@@ -90,8 +78,8 @@ int gfx_collision_mask_size(lua_State* L) {
 // gfx_collision_mask_test(x, y, mask, mask x, mask y, [angle], [scale x], [scale y]) -> hit
 int gfx_collision_mask_test(lua_State* L) {
   const CollisionMask& mask = MaskAt(L, 3);
-  bool hit = gfx::TestMask(mask, Real(args::Number(L, 1)), Real(args::Number(L, 2)), Real(args::Number(L, 4)),
-                           Real(args::Number(L, 5)), RealAt(L, 6, 0), RealAt(L, 7, 1), RealAt(L, 8, 1));
+  bool hit = gfx::TestMask(mask, args::Float(L, 1), args::Float(L, 2), args::Float(L, 4), args::Float(L, 5),
+                           args::OptFloat(L, 6, 0), args::OptFloat(L, 7, 1), args::OptFloat(L, 8, 1));
   lua_pushboolean(L, hit);
   return 1;
 }

@@ -38,6 +38,16 @@ int gfx_collision_mask_release(lua_State* L);
 int gfx_collision_mask_size(lua_State* L);
 int gfx_collision_mask_test(lua_State* L);
 
+// Particle effects (particles/particle_api.cpp).
+int gfx_particle_start(lua_State* L);
+int gfx_particle_restart(lua_State* L);
+int gfx_particle_stop(lua_State* L);
+int gfx_particle_update(lua_State* L);
+int gfx_particle_render(lua_State* L);
+int gfx_particle_set_pos(lua_State* L);
+int gfx_particle_set_angle(lua_State* L);
+int gfx_particle_release(lua_State* L);
+
 // Sprites (graphics/sprite_api.cpp).
 int gfx_render_sprite(lua_State* L);
 int gfx_render_sprite_by_vertex_table(lua_State* L);

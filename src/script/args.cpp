@@ -40,6 +40,19 @@ int ToInteger(double value) {
 // numbers out of range.
 int Integer(lua_State* L, int index) { return ToInteger(lua_tonumber(L, index)); }
 
+float ToFloat(double value) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (value > kMax) return std::numeric_limits<float>::infinity();
+  if (value < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
+}
+
+float Float(lua_State* L, int index) { return ToFloat(lua_tonumber(L, index)); }
+
+float OptFloat(lua_State* L, int index, float fallback) {
+  return HasNumber(L, index) ? Float(L, index) : fallback;
+}
+
 bool Flag(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
 
 bool OptFlag(lua_State* L, int index, bool fallback) {

@@ -28,6 +28,12 @@ int ToInteger(double value);
 // number nor a numeric string), then converted by ToInteger.
 int Integer(lua_State* L, int index);
 
+// Script numbers become floats here: beyond float's range a number becomes an
+// infinity (a plain conversion is undefined there), NaN stays NaN.
+float ToFloat(double value);
+float Float(lua_State* L, int index);
+float OptFloat(lua_State* L, int index, float fallback);
+
 // Optional arguments: present only with the expected type. A number is present
 // when lua_isnumber holds, so numeric strings such as "0.5" count.
 bool OptFlag(lua_State* L, int index, bool fallback);

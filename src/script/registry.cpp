@@ -40,9 +40,9 @@ const Entry kFunctions[] = {
     // screenshot
     TARN_FN(gfx_screenshot),
     // particles
-    TARN_LATER(gfx_particle_start), TARN_LATER(gfx_particle_restart), TARN_LATER(gfx_particle_stop),
-    TARN_LATER(gfx_particle_release), TARN_LATER(gfx_particle_update), TARN_LATER(gfx_particle_render),
-    TARN_LATER(gfx_particle_set_pos), TARN_LATER(gfx_particle_set_angle),
+    TARN_FN(gfx_particle_start), TARN_FN(gfx_particle_restart), TARN_FN(gfx_particle_stop),
+    TARN_FN(gfx_particle_release), TARN_FN(gfx_particle_update), TARN_FN(gfx_particle_render),
+    TARN_FN(gfx_particle_set_pos), TARN_FN(gfx_particle_set_angle),
     // collision masks
     TARN_FN(gfx_collision_mask_load), TARN_FN(gfx_collision_mask_release),
     TARN_FN(gfx_collision_mask_size), TARN_FN(gfx_collision_mask_test),

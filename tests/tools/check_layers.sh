@@ -13,7 +13,7 @@ layer() {
     diag) echo 1 ;;
     script) echo 2 ;;
     resources) echo 3 ;;
-    graphics | text | audio | net) echo 4 ;;
+    graphics | text | audio | net | particles) echo 4 ;;
     app) echo 5 ;;
     *) echo "" ;;
   esac
