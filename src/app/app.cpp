@@ -144,6 +144,7 @@ void Application::CreateMainWindow() {
     Cfg().renderTargetInFullScreen = false;
     Cfg().renderTargetInWindow = false;
   }
+  if (Cfg().static_rendertarget) gfx::CreateStaticRenderTarget(display.gameWidth, display.gameHeight);
   device.SetCullMode(gfx::kCullNone);
   AttachMouse();
 }
@@ -300,6 +301,7 @@ bool Application::Shutdown() {
   step([] { audio::SoundSystem::Instance().ReleaseAllSounds(); });
   step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
+  step([] { gfx::ReleaseStaticRenderTarget(); });
   step([] { gfx::ReleaseAllMasks(!InErrorView()); });
   step([] { gfx::FreeAllScriptMasks(); });
   step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!InErrorView()); });
