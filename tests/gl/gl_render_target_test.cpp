@@ -106,8 +106,11 @@ void ExpectSpots(const char* who, const PixelImage& image, const Spot* spots, si
 TEST(GLRenderTarget, StretchModeSceneMatchesSoftware) {
   ASSERT_TRUE(g_rig && g_rig->gl && g_rig->sw) << (g_rig ? g_rig->error : std::string("no rig"));
   Backend* backends[2] = {g_rig->sw.get(), g_rig->gl.get()};
-  for (bool perspective : {true, false}) {
-    std::string name = perspective ? "target-perspective" : "target-orthographic";
+  const struct {
+    bool perspective;
+    std::string name;
+  } kProjections[] = {{true, "target-perspective"}, {false, "target-orthographic"}};
+  for (const auto& [perspective, name] : kProjections) {
     SCOPED_TRACE(name);
     PixelImage images[2], contents[2];
     for (int i = 0; i < 2; ++i) {
