@@ -145,6 +145,7 @@ void Application::CreateMainWindow() {
     Cfg().renderTargetInFullScreen = false;
     Cfg().renderTargetInWindow = false;
   }
+  if (Cfg().static_rendertarget) gfx::CreateStaticRenderTarget(display.gameWidth, display.gameHeight);
   device.SetCullMode(gfx::kCullNone);
   AttachMouse();
 }
@@ -302,6 +303,7 @@ bool Application::Shutdown() {
   step([] { text::TextRenderer::Instance().ReleaseAllFonts(); });
   step([] { particles::FreeAllScriptEffects(); });
   step([] { gfx::ReleaseMainRenderTarget(); });
+  step([] { gfx::ReleaseStaticRenderTarget(); });
   step([] { gfx::ReleaseAllMasks(!InErrorView()); });
   step([] { gfx::FreeAllScriptMasks(); });
   step([] { gfx::TextureManager::Instance().ReleaseAllTextures(!InErrorView()); });

@@ -2,6 +2,8 @@
 #include <memory>
 
 #include "graphics/bitmap_handles.h"
+#include "graphics/render_target.h"
+#include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "script/api.h"
 #include "script/args.h"
@@ -42,10 +44,12 @@ int gfx_load_bitmap(lua_State* L) {
   return 1;
 }
 
+// gfx_release_bitmap(bitmap): the static render target is the engine's and
+// stays.
 int gfx_release_bitmap(lua_State* L) {
   ScriptHandle handle = gfx::ScriptBitmaps().At(L, 1);
   Bitmap* bitmap = gfx::ScriptBitmaps().Get(handle);
-  if (!bitmap) return 0;
+  if (!bitmap || bitmap == gfx::StaticRenderTarget()) return 0;
   gfx::TextureManager::Instance().ReleaseBitmap(*bitmap);
   gfx::ScriptBitmaps().Release(handle);
   return 0;
@@ -53,11 +57,17 @@ int gfx_release_bitmap(lua_State* L) {
 
 // gfx_create_bitmap(width, height, [alpha]): a render target bitmap, or nil.
 // A side below 1 or beyond the largest texture (numbers out of int's range
-// clamp to its limits) fails the creation with a logged warning.
+// clamp to its limits) fails the creation with a logged warning. At the
+// size of the static render target, when there is one, it is what every call
+// gets (nil while it has no texture).
 int gfx_create_bitmap(lua_State* L) {
   int width = args::Integer(L, 1);
   int height = args::Integer(L, 2);
   bool alpha = args::OptFlag(L, 3, false);
+  if (const Bitmap* shared = gfx::StaticRenderTargetOfSize(width, height)) {
+    gfx::ScriptBitmaps().Push(L, gfx::TextureOf(shared) ? gfx::StaticRenderTargetHandle() : ScriptHandle());
+    return 1;
+  }
   ScriptHandle handle = NewBitmap([&](Bitmap& bitmap) {
     gfx::TextureManager& textures = gfx::TextureManager::Instance();
     bool made = textures.CreateRenderTargetBitmap(bitmap, width, height, alpha, gfx::kBitmapMainSprite);

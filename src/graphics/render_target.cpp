@@ -1,5 +1,6 @@
 #include "graphics/render_target.h"
 
+#include "graphics/bitmap_handles.h"
 #include "graphics/render.h"
 #include "graphics/sprite.h"
 
@@ -12,6 +13,9 @@ struct TargetState {
   bool drawingIntoTarget = false;  // the back end draws into a target texture
   bool sceneWasOpen = false;
   std::unique_ptr<Bitmap> mainTarget;
+  std::unique_ptr<Bitmap> staticTarget;
+  ScriptHandle staticHandle;  // adopted by the script's bitmaps
+  int staticWidth = 0, staticHeight = 0;
 };
 
 TargetState& State() {
@@ -92,6 +96,48 @@ void ReleaseMainRenderTarget() {
   TextureManager::Instance().ReleaseBitmap(*state.mainTarget);
   state.mainTarget.reset();
 }
+
+bool CreateStaticRenderTarget(int width, int height) {
+  TargetState& state = State();
+  TextureManager& textures = TextureManager::Instance();
+  if (state.staticTarget) {
+    if (state.currentTarget == state.staticTarget.get()) EndRenderTarget();
+    textures.ReleaseBitmap(*state.staticTarget);
+    textures.CollectUnreferenced();
+  } else {
+    state.staticTarget = std::make_unique<Bitmap>();
+  }
+  if (!textures.CreateRenderTargetBitmap(*state.staticTarget, width, height, true, kBitmapMainSprite)) {
+    ReleaseStaticRenderTarget();
+    return false;
+  }
+  state.staticWidth = width;
+  state.staticHeight = height;
+  if (!state.staticHandle) state.staticHandle = ScriptBitmaps().Adopt(state.staticTarget.get());
+  return true;
+}
+
+void ReleaseStaticRenderTarget() {
+  TargetState& state = State();
+  if (!state.staticTarget) return;
+  if (state.currentTarget == state.staticTarget.get()) EndRenderTarget();
+  // The script's handle ends first, so that it never names the freed Bitmap.
+  ScriptBitmaps().Release(state.staticHandle);
+  state.staticHandle = ScriptHandle();
+  TextureManager::Instance().ReleaseBitmap(*state.staticTarget);
+  state.staticTarget.reset();
+  state.staticWidth = state.staticHeight = 0;
+}
+
+Bitmap* StaticRenderTarget() { return State().staticTarget.get(); }
+
+Bitmap* StaticRenderTargetOfSize(int width, int height) {
+  TargetState& state = State();
+  if (!state.staticTarget || width != state.staticWidth || height != state.staticHeight) return nullptr;
+  return state.staticTarget.get();
+}
+
+ScriptHandle StaticRenderTargetHandle() { return State().staticHandle; }
 
 bool HasMainRenderTarget() { return State().mainTarget != nullptr; }
 

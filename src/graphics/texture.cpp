@@ -121,7 +121,8 @@ bool TextureManager::LoadBitmap(Bitmap& handle, const std::string& path, int fla
   if (handle.valid) return false;
   std::string key = TextureKey(path);
   for (auto& record : records_) {
-    if (record->name != key) continue;
+    // Render targets have no key: an empty one ("", ".png") must not find them.
+    if (record->renderBuffer || record->name != key) continue;
     handle.record = record.get();
     handle.hasSprites = !record->sprites.empty();
     ++record->refCount;

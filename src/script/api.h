@@ -32,6 +32,9 @@ int gfx_load_bitmap(lua_State* L);
 int gfx_release_bitmap(lua_State* L);
 int gfx_create_bitmap(lua_State* L);
 
+// Render targets (graphics/render_target_api.cpp).
+int gfx_render_target(lua_State* L);
+
 // Collision masks (graphics/mask_api.cpp).
 int gfx_collision_mask_load(lua_State* L);
 int gfx_collision_mask_release(lua_State* L);

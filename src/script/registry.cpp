@@ -29,7 +29,7 @@ const Entry kFunctions[] = {
     TARN_FN(gfx_load_bitmap), TARN_FN(gfx_release_bitmap), TARN_FN(gfx_create_bitmap),
     TARN_FN(gfx_save_bitmap),
     // render target
-    TARN_LATER(gfx_render_target),
+    TARN_FN(gfx_render_target),
     // drawing
     TARN_FN(gfx_render_sprite), TARN_FN(gfx_render_sprite_by_vertex_table), TARN_FN(gfx_render_box),
     TARN_FN(gfx_sprite_params), TARN_FN(gfx_crop_sprite),

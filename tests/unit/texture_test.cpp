@@ -206,6 +206,24 @@ TEST_F(TextureLoadTest, AllocationFailuresBecomeLoadFailures) {
     }
 }
 
+// A path whose key is empty is a missing file, never a render target's
+// record (whose name is empty too).
+TEST_F(TextureLoadTest, RenderTargetsAreNotFoundByKey) {
+  ASSERT_TRUE(RenderDevice::Instance().InitDevice(std::make_unique<testing::StubBackend>(), SideSetup()));
+  TextureManager& textures = TextureManager::Instance();
+  Bitmap target;
+  ASSERT_TRUE(textures.CreateRenderTargetBitmap(target, 8, 8, false, kBitmapMainSprite));
+  for (const char* path : {"", ".png", ".TGA"}) {
+    SCOPED_TRACE(path);
+    Bitmap bitmap;
+    EXPECT_FALSE(textures.LoadBitmap(bitmap, path, kBitmapQuiet));
+    EXPECT_FALSE(bitmap.valid);
+    EXPECT_EQ(1, target.record->refCount);
+  }
+  textures.ReleaseBitmap(target);
+  textures.ReleaseAllTextures(false);
+}
+
 // A back end that keeps reduced textures and takes DDS files, or not.
 class StorageBackend : public testing::StubBackend {
  public:
