@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "graphics/software/pixel_blend.h"
 #include "graphics/software/span_alpha.h"
 
 namespace tarn::gfx {
@@ -54,6 +55,32 @@ TEST(SpanAlphaTest, VectorLoopsMatchReference) {
       // The pixel past the row is never touched.
       mismatches += vector != expected;
       mismatches += sse2 != expected;
+      // Added rows: the vector loop, the one-pixel loop and the general
+      // blending of the same states agree.
+      std::vector<uint32_t> added = target, addedVector = target, general = target;
+      SpanAddReference(added.data(), count, sampler, tx, ty, dtx, dty, colour, targetAlpha);
+      SpanStyle addedStyle{&sampler, dtx, dty, colour, targetAlpha, true};
+      SpanAlphaBlendRows(&row, 0, addedStyle);
+      SpanRow addedRow{addedVector.data(), count, tx, ty};
+      SpanAlphaBlendRows(&addedRow, 1, addedStyle);
+      mismatches += addedVector != added;
+      Surface surface;
+      surface.alpha = targetAlpha;
+      RenderStates states;
+      states.dstBlend = kBlendOne;
+      PixelContext ctx{&surface, &states, sampler, 0xFFFFFFFFu, BlendPath::General};
+      RenderStates subtract;
+      subtract.blendOp = kOpSubtract;
+      PixelContext subtractCtx{&surface, &subtract, sampler, 0xFFFFFFFFu, BlendPath::General};
+      for (int i = 0; i < count; ++i, tx += dtx, ty += dty) {
+        uint32_t source = Modulate(SampleFixed(sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8)), colour);
+        BlendGeneral(ctx, general[i], source);
+        uint32_t expect = target[i], got = target[i];
+        BlendGeneral(subtractCtx, expect, source);
+        SubtractBlend(got, source, targetAlpha);
+        mismatches += expect != got;
+      }
+      mismatches += general != added;
     }
   }
   EXPECT_EQ(0, mismatches);

@@ -11,7 +11,10 @@
 
 namespace tarn::gfx {
 
-enum class BlendPath { Alpha, Opaque, General };
+// Added and Subtracted: source factor SRCALPHA with destination factor ONE
+// under the add operation, or INVSRCALPHA under subtract (the two particle
+// blendings), in integers with the general path's rounding.
+enum class BlendPath { Alpha, Opaque, Added, Subtracted, General };
 
 struct PixelContext {
   Surface* target;
@@ -22,10 +25,41 @@ struct PixelContext {
 };
 
 inline BlendPath ChooseBlendPath(const RenderStates& st, const Surface& target, uint32_t mask) {
-  if (st.alphaFunc != kAlways || mask != 0xFFFFFFFFu || target.bit16 || st.blendOp != kOpAdd) return BlendPath::General;
-  if (!st.blendEnabled) return BlendPath::Opaque;
-  if (st.srcBlend == kBlendSrcAlpha && st.dstBlend == kBlendInvSrcAlpha) return BlendPath::Alpha;
+  if (st.alphaFunc != kAlways || mask != 0xFFFFFFFFu || target.bit16) return BlendPath::General;
+  if (!st.blendEnabled) return st.blendOp == kOpAdd ? BlendPath::Opaque : BlendPath::General;
+  if (st.srcBlend != kBlendSrcAlpha) return BlendPath::General;
+  if (st.blendOp == kOpAdd && st.dstBlend == kBlendInvSrcAlpha) return BlendPath::Alpha;
+  if (st.blendOp == kOpAdd && st.dstBlend == kBlendOne) return BlendPath::Added;
+  if (st.blendOp == kOpSubtract && st.dstBlend == kBlendInvSrcAlpha) return BlendPath::Subtracted;
   return BlendPath::General;
+}
+
+// x / 255 rounded to nearest for 0 <= x <= 255 * 255 (x / 255 never ends in
+// exactly one half, so no tie arises).
+inline uint32_t RoundDiv255(uint32_t x) { return (x + 127) / 255; }
+
+// source × its alpha + target, each channel capped at 255.
+inline void AddBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
+  uint32_t a = source >> 24;
+  uint32_t out = targetAlpha ? 0 : 0xFF000000u;
+  for (int shift = 0; shift < 32; shift += 8) {
+    if (shift == 24 && !targetAlpha) break;
+    uint32_t s = (source >> shift) & 255, d = (pixel >> shift) & 255;
+    out |= std::min<uint32_t>(255, d + RoundDiv255(s * a)) << shift;
+  }
+  pixel = out;
+}
+
+// source × its alpha - target × (1 - alpha), each channel at least 0; a
+// target without alpha counts as opaque.
+inline void SubtractBlend(uint32_t& pixel, uint32_t source, bool targetAlpha) {
+  int32_t a = static_cast<int32_t>(source >> 24), ia = 255 - a;
+  uint32_t d = targetAlpha ? pixel : pixel | 0xFF000000u, out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    int32_t x = static_cast<int32_t>((source >> shift) & 255) * a - static_cast<int32_t>((d >> shift) & 255) * ia;
+    if (x > 0) out |= RoundDiv255(static_cast<uint32_t>(x)) << shift;
+  }
+  pixel = out;
 }
 
 // Blending, alpha test, colour mask and 16-bit precision the general way.
@@ -39,6 +73,14 @@ inline void BlendPixel(const PixelContext& ctx, uint32_t& pixel, uint32_t source
   }
   if (ctx.path == BlendPath::Opaque) {
     pixel = source;
+    return;
+  }
+  if (ctx.path == BlendPath::Added) {
+    AddBlend(pixel, source, ctx.target->alpha);
+    return;
+  }
+  if (ctx.path == BlendPath::Subtracted) {
+    SubtractBlend(pixel, source, ctx.target->alpha);
     return;
   }
   BlendGeneral(ctx, pixel, source);

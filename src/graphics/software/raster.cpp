@@ -88,7 +88,8 @@ class TexelMap {
 class RowBatch {
  public:
   RowBatch(const PixelContext& ctx, TexelSteps steps, uint32_t colour)
-      : ctx_(ctx), style_{&ctx.sampler, steps.dtx, steps.dty, colour, ctx.target->alpha} {}
+      : ctx_(ctx),
+        style_{&ctx.sampler, steps.dtx, steps.dty, colour, ctx.target->alpha, ctx.path == BlendPath::Added} {}
   ~RowBatch() { Flush(); }
   RowBatch(const RowBatch&) = delete;
   RowBatch& operator=(const RowBatch&) = delete;
@@ -96,7 +97,7 @@ class RowBatch {
   void Add(uint32_t* pixel, int count, int64_t tx, int64_t ty) {
     const int64_t dtx = style_.dtx, dty = style_.dty;
     if (CopyRow(ctx_, pixel, count, tx, ty, dtx, dty, style_.colour)) return;
-    if (ctx_.path == BlendPath::Alpha) {
+    if (ctx_.path == BlendPath::Alpha || ctx_.path == BlendPath::Added) {
       rows_[count_++] = {pixel, count, tx, ty};
       if (count_ == kRows) Flush();
       return;

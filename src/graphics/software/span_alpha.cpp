@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include "graphics/software/pixel_blend.h"
 #include "graphics/software/pixel_ops.h"
 #include "graphics/software/span_alpha_avx2.h"
 
@@ -150,9 +151,23 @@ void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style) {
     SpanAlphaBlendRowsAvx2(rows, n, style);
     return;
   }
+  if (style.added) {
+    for (int i = 0; i < n; ++i)
+      SpanAddReference(rows[i].pixel, rows[i].count, sampler, rows[i].tx, rows[i].ty, style.dtx, style.dty,
+                       style.colour, style.targetAlpha);
+    return;
+  }
   for (int i = 0; i < n; ++i)
     SpanAlphaBlendSse2(rows[i].pixel, rows[i].count, sampler, rows[i].tx, rows[i].ty, style.dtx, style.dty,
                        style.colour, style.targetAlpha);
+}
+
+void SpanAddReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+                      int64_t dty, uint32_t colour, bool targetAlpha) {
+  for (int i = 0; i < count; ++i, tx += dtx, ty += dty) {
+    uint32_t texel = SampleFixed(sampler, static_cast<int>(tx >> 8), static_cast<int>(ty >> 8));
+    AddBlend(pixel[i], Modulate(texel, colour), targetAlpha);
+  }
 }
 
 void SpanAlphaBlendReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty,

@@ -22,6 +22,9 @@ struct SpanStyle {
   int64_t dtx, dty;  // texture step from one pixel to the next
   uint32_t colour;
   bool targetAlpha;
+  // The source times its alpha added to the target (each channel capped at
+  // 255) instead of blended over it.
+  bool added = false;
 };
 
 // Draws several rows, set up once. Texture coordinates are fixed point with
@@ -29,6 +32,11 @@ struct SpanStyle {
 // of them. The source is the bilinear texel times 'colour' (ARGB); the
 // target's alpha reads as opaque unless 'targetAlpha'.
 void SpanAlphaBlendRows(const SpanRow* rows, int n, const SpanStyle& style);
+
+// The added rows one pixel at a time: where the vector loop does not take
+// the texture, and its reference.
+void SpanAddReference(uint32_t* pixel, int count, const Sampler& sampler, int64_t tx, int64_t ty, int64_t dtx,
+                      int64_t dty, uint32_t colour, bool targetAlpha);
 
 // One row by the two-pixel SSE2 loop alone (SpanAlphaBlendRows uses it for
 // textures the AVX2 loop does not take, and on processors without AVX2).

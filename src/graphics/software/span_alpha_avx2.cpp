@@ -45,7 +45,7 @@ inline void Split(__m256i texels, __m256i& a, __m256i& b) {
 // The loop's constants and one group of four pixels.
 class Fours {
  public:
-  Fours(const Sampler& s, uint32_t colour, bool targetAlpha)
+  Fours(const Sampler& s, uint32_t colour, bool targetAlpha, bool added)
       : texels_(reinterpret_cast<const int*>(s.tex->pixels.data())),
         shift_(_mm_cvtsi32_si128(__builtin_ctz(static_cast<unsigned>(s.tex->width)))),
         wMask_(_mm_set1_epi32(s.wMask)),
@@ -56,7 +56,8 @@ class Fours {
         opaqueTexels_(s.tex->alpha ? _mm256_setzero_si256() : _mm256_set1_epi64x(0x00FF000000000000LL)),
         targetMask_(targetAlpha ? _mm_setzero_si128() : _mm_set1_epi32(static_cast<int>(0xFF000000u))),
         textureAlpha_(s.tex->alpha),
-        targetAlpha_(targetAlpha) {}
+        targetAlpha_(targetAlpha),
+        added_(added) {}
 
   // The texels under four pixels: the upper and lower pair of each.
   struct Taps {
@@ -121,9 +122,14 @@ class Fours {
     __m256i src = Div255(_mm256_mullo_epi16(_mm256_or_si256(filtered, opaqueTexels_), tint_));
     __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, 0xFF), 0xFF);
     __m256i d = _mm256_cvtepu8_epi16(_mm_or_si128(old, targetMask_));
+    if (added_) return Pack(_mm256_add_epi16(d, Div255(_mm256_mullo_epi16(src, a))));  // packing caps at 255
     __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
-    __m256i blended = Div255(_mm256_add_epi16(_mm256_mullo_epi16(src, a), _mm256_mullo_epi16(d, ia)));
-    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(blended, blended), _MM_SHUFFLE(3, 1, 2, 0));
+    return Pack(Div255(_mm256_add_epi16(_mm256_mullo_epi16(src, a), _mm256_mullo_epi16(d, ia))));
+  }
+
+  // Four pixels of 16-bit channels back to bytes, saturated.
+  static __m128i Pack(__m256i channels) {
+    __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(channels, channels), _MM_SHUFFLE(3, 1, 2, 0));
     return _mm256_castsi256_si128(packed);
   }
 
@@ -131,13 +137,13 @@ class Fours {
   __m128i shift_, wMask_, hMask_, width_;
   __m256i tint_, opaqueTexels_;
   __m128i targetMask_;
-  bool textureAlpha_, targetAlpha_;
+  bool textureAlpha_, targetAlpha_, added_;
 };
 
 }  // namespace
 
 void SpanAlphaBlendRowsAvx2(const SpanRow* rows, int n, const SpanStyle& style) {
-  const Fours fours(*style.sampler, style.colour, style.targetAlpha);
+  const Fours fours(*style.sampler, style.colour, style.targetAlpha, style.added);
   // Coordinates in 32-bit lanes: wrapping arithmetic keeps the low bits,
   // which are all the masks look at.
   const uint32_t dtx = static_cast<uint32_t>(style.dtx), dty = static_cast<uint32_t>(style.dty);
