@@ -1,10 +1,13 @@
 // The engine's render device on one of the rig's back ends.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 
+#include "gl_rig.h"
 #include "graphics/backend.h"
+#include "graphics/render.h"
 
 namespace tarn::gfx::gltest {
 
@@ -72,5 +75,15 @@ class ForwardingBackend : public Backend {
   Backend& to_;
   std::set<TextureHandle>& live_;
 };
+
+// The render device on a forwarder to 'backend', window-sized, in the
+// projection asked for.
+inline bool StartDevice(Backend& backend, bool perspective, std::set<TextureHandle>& live) {
+  DeviceSetup setup;
+  setup.width = setup.gameWidth = kWidth;
+  setup.height = setup.gameHeight = kHeight;
+  setup.perspective = perspective;
+  return RenderDevice::Instance().InitDevice(std::make_unique<ForwardingBackend>(backend, live), setup);
+}
 
 }  // namespace tarn::gfx::gltest

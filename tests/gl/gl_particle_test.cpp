@@ -54,11 +54,7 @@ void DrawScene(Backend& backend, bool perspective, const std::string& folder, Pi
   device.ResetForTests();
   ASSERT_TRUE(FileSystem::Instance().Mount(folder));
   std::set<TextureHandle> live;
-  DeviceSetup setup;
-  setup.width = setup.gameWidth = kWidth;
-  setup.height = setup.gameHeight = kHeight;
-  setup.perspective = perspective;
-  ASSERT_TRUE(device.InitDevice(std::make_unique<ForwardingBackend>(backend, live), setup));
+  ASSERT_TRUE(StartDevice(backend, perspective, live));
   particles::SeedRandom(5);
   std::unique_ptr<particles::ParticleEffect> effect = particles::LoadEffect("fx.eff");
   ASSERT_TRUE(effect);

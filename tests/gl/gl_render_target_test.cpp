@@ -36,11 +36,7 @@ void DrawScene(Backend& backend, bool perspective, PixelImage& image, PixelImage
   TextureManager& textures = TextureManager::Instance();
   device.ResetForTests();
   std::set<TextureHandle> live;
-  DeviceSetup setup;
-  setup.width = setup.gameWidth = kWidth;
-  setup.height = setup.gameHeight = kHeight;
-  setup.perspective = perspective;
-  ASSERT_TRUE(device.InitDevice(std::make_unique<ForwardingBackend>(backend, live), setup));
+  ASSERT_TRUE(StartDevice(backend, perspective, live));
   ASSERT_TRUE(CreateMainRenderTarget(kWidth, kHeight));
   Bitmap target;
   ASSERT_TRUE(textures.CreateRenderTargetBitmap(target, kTargetWidth, kTargetHeight, true, kBitmapMainSprite));

@@ -74,11 +74,7 @@ class EngineRun {
     gfx::RenderDevice::Instance().ResetForTests();
     TextRenderer::Instance().ResetForTests();
     mounted_ = FileSystem::Instance().Mount(TARN_FONTS_DIR);
-    gfx::DeviceSetup setup;
-    setup.width = setup.gameWidth = kWidth;
-    setup.height = setup.gameHeight = kHeight;
-    setup.perspective = perspective;
-    started_ = gfx::RenderDevice::Instance().InitDevice(std::make_unique<ForwardingBackend>(backend, live_), setup);
+    started_ = gfx::gltest::StartDevice(backend, perspective, live_);
   }
   ~EngineRun() { Finish(); }
   bool Ready() const { return mounted_ && started_; }
