@@ -26,6 +26,7 @@
 #include "graphics/screenshot.h"
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
+#include "net/requests.h"
 #include "particles/effect_handles.h"
 #include "script/input.h"
 #include "platform/keys.h"
@@ -244,6 +245,7 @@ void Application::DrawFrame(bool collect) {
 
 void Application::Update(float dt) {
   if (InErrorView()) return;
+  net::NetRequests::Instance().UpdateRequests();
   if (Cfg().dev_mode) {
     if (!Console::Instance().HandleKeys()) return;
     if (IsDown(kKeyAlt) && IsStruck(kKeyF8)) toggleFullScreen = true;
@@ -311,6 +313,7 @@ bool Application::Shutdown() {
   step([] { text::TextRenderer::Instance().ReleaseBuffers(); });
   step([] { gfx::RenderDevice::Instance().CloseDevice(); });
   step([] { audio::SoundSystem::Instance().StopAudio(); });
+  step([] { net::NetRequests::Instance().ReleaseAll(); });
   step([] { Console::Instance().SaveHistory(kHistoryFile, false); });
   return completed;
 }

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/app.h"
@@ -10,6 +11,7 @@
 #include "diag/error.h"
 #include "diag/log.h"
 #include "diag/startup_checks.h"
+#include "net/request.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
 #include "resources/parcon.h"
@@ -62,6 +64,15 @@ void ApplyFolderName(const char* key, const std::string& name, ConfigStage& stag
                           "\" stays");
 }
 
+// The bounds of HTTP requests: seconds 1 to 3600, answers 1 KiB to 1 GiB.
+void ApplyNetLimit(const char* key, int value) {
+  net::NetLimits limits = net::Limits();
+  if (Is(key, "net_connect_timeout")) limits.connectTimeout = std::clamp(value, 1, 3600);
+  if (Is(key, "net_stall_timeout")) limits.stallSeconds = std::clamp(value, 1, 3600);
+  if (Is(key, "net_max_answer")) limits.maxResponse = std::clamp(value, 1024, 1 << 30);
+  net::SetNetLimits(limits);
+}
+
 // One top-level entry of config.txt.
 void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::string>& dataSources) {
   const char* key = cursor.Name();
@@ -77,6 +88,8 @@ void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::strin
   else if (Is(key, "tex_force_dxt")) cfg.tex_force_dxt = flag();
   else if (Is(key, "tex_16bit")) cfg.tex_16bit = flag();
   else if (Is(key, "static_rendertarget")) cfg.static_rendertarget = flag();
+  else if (Is(key, "net_connect_timeout") || Is(key, "net_stall_timeout") || Is(key, "net_max_answer"))
+    ApplyNetLimit(key, cursor.NextInt(true, 0));
   else if (Is(key, "priority")) {
     if (!cursor.HasNext()) return;
     std::string word = cursor.NextString(false, "");

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +34,23 @@ void Platform::Install(std::unique_ptr<Platform> platform) { Slot() = std::move(
 bool Platform::Installed() { return Slot() != nullptr; }
 
 std::string Platform::CurrentFolder() { return hostfs::CurrentDir(); }
+
+bool Platform::OpenWithDesktop(const std::string& target) {
+  // The opener runs in a grandchild, so that no child is left to reap.
+  const char* text = target.c_str();
+  pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    if (fork() == 0) {
+      execlp("xdg-open", "xdg-open", text, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 void Platform::DebugOutput(const std::string& text) {
   fwrite(text.data(), 1, text.size(), stderr);

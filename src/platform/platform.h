@@ -96,6 +96,11 @@ class Platform {
   virtual void ScreenSize(int& width, int& height) const = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual void ShowCursor(bool show) { (void)show; }
+  virtual void MinimizeWindow() {}
+
+  // Opens an address or a folder with the desktop's opener (xdg-open),
+  // without waiting for it; false when it could not be started.
+  virtual bool OpenWithDesktop(const std::string& target);
 
   // Messages: takes one pending message without waiting; false when none waits.
   virtual bool PeekMessage(Message& out) = 0;

@@ -73,6 +73,16 @@ int gfx_text_size(lua_State* L);
 int gfx_screenshot(lua_State* L);
 int gfx_save_bitmap(lua_State* L);
 
+// HTTP (net/net_api.cpp).
+int net_get(lua_State* L);
+int net_post_begin(lua_State* L);
+int net_post_value(lua_State* L);
+int net_post_end(lua_State* L);
+int net_status(lua_State* L);
+int net_output(lua_State* L);
+int net_release(lua_State* L);
+int net_open_web(lua_State* L);
+
 // Colour (script/colour_api.cpp).
 int gfx_color(lua_State* L);
 

@@ -66,8 +66,8 @@ const Entry kFunctions[] = {
     TARN_FN(snd_load), TARN_FN(snd_play_sound), TARN_FN(snd_stop_sound), TARN_FN(snd_is_sound_playing),
     TARN_FN(snd_play_music), TARN_FN(snd_stop_music), TARN_FN(snd_sound_volume), TARN_FN(snd_music_volume),
     // network
-    TARN_LATER(net_open_web), TARN_LATER(net_get), TARN_LATER(net_post_begin), TARN_LATER(net_post_value),
-    TARN_LATER(net_post_end), TARN_LATER(net_status), TARN_LATER(net_output), TARN_LATER(net_release),
+    TARN_FN(net_open_web), TARN_FN(net_get), TARN_FN(net_post_begin), TARN_FN(net_post_value),
+    TARN_FN(net_post_end), TARN_FN(net_status), TARN_FN(net_output), TARN_FN(net_release),
     // messages
     TARN_FN(log), TARN_FN(print), TARN_FN(msg),
 };

@@ -60,6 +60,12 @@ class HeadlessPlatform : public Platform {
   void PostMessage(const Message& message) override { queue_.push_back(message); }
 
   BoxAnswer ShowMessageBox(const MessageBoxRequest& request) override;
+  // Prints "open<TAB>target" and starts nothing.
+  bool OpenWithDesktop(const std::string& target) override {
+    Emit("open", {target});
+    return true;
+  }
+  void MinimizeWindow() override { Emit("minimize", {}); }
 
   void PresentPixels(const uint8_t* bgra, int width, int height) override;
 

@@ -162,6 +162,10 @@ void SdlPlatform::SetTitle(const std::string& title) {
   if (window_) SDL_SetWindowTitle(window_, title.c_str());
 }
 
+void SdlPlatform::MinimizeWindow() {
+  if (window_) SDL_MinimizeWindow(window_);
+}
+
 void SdlPlatform::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
 bool SdlPlatform::CursorOverClient() const { return window_ && SDL_GetMouseFocus() == window_; }

@@ -25,6 +25,7 @@ class SdlPlatform : public Platform {
   void ClientSize(int& width, int& height) const override;
   void ScreenSize(int& width, int& height) const override;
   void SetTitle(const std::string& title) override;
+  void MinimizeWindow() override;
   void ShowCursor(bool show) override;
 
   bool PeekMessage(Message& out) override;
