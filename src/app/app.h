@@ -49,6 +49,7 @@ class Application {
   std::string projectCode = "tarn";  // at most 64 characters
   std::string language = "en";       // at most 32 characters
   bool autoupdate = false;
+  std::string upgradeServer;  // scheme and host of the upgrade server; empty: none
   bool recreateOnActivateApp = false;
   bool hardwareCursor = true;
   bool hasWindow = false;

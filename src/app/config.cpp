@@ -12,9 +12,11 @@
 #include "diag/log.h"
 #include "diag/startup_checks.h"
 #include "net/request.h"
+#include "net/upgrade.h"
 #include "platform/platform.h"
 #include "resources/filesystem.h"
 #include "resources/parcon.h"
+#include "script/lua.h"
 
 namespace tarn {
 
@@ -113,6 +115,7 @@ void ApplyEntry(ParconCursor& cursor, ConfigStage& stage, std::vector<std::strin
   else if (Is(key, "icon_id")) app.iconId = cursor.NextInt(true, 0);
   else if (Is(key, "project_code")) app.projectCode = Limit(text(), 64);
   else if (Is(key, "autoupdate")) app.autoupdate = flag();
+  else if (Is(key, "upgrade_server")) app.upgradeServer = Limit(text(), 255);
   else if (Is(key, "data_source")) dataSources.push_back(text());
   else if (Is(key, "send_errors")) cfg.send_errors = flag();
   else if (Is(key, "confirm_exit")) cfg.confirm_exit = flag();
@@ -175,6 +178,19 @@ int ReadVersion(std::string* date) {
   }
   if (date) *date = app.appDate;
   return app.appBuild;
+}
+
+static bool RunUpgradeCheck() {
+  Application& app = App();
+  net::UpgradeSetup setup;
+  setup.installedBuild = ReadVersion(nullptr);
+  setup.projectCode = app.projectCode;
+  setup.language = app.language;
+  setup.server = app.upgradeServer;
+  setup.autoupdate = app.autoupdate;
+  setup.appName = FileSystem::Instance().AppName();
+  setup.onDownloaded = [](int build, int installed) { ScriptUpgradeDownloaded(build, installed); };
+  return net::RunUpgradeCheck(setup);
 }
 
 const Requirements& ConfiguredRequirements() { return StoredRequirements(); }

@@ -6,11 +6,6 @@ namespace tarn {
 
 void RunTroubleshooter() { LogInfo("Troubleshooter: not built yet, nothing shown"); }
 
-bool RunUpgradeCheck() {
-  LogInfo("Upgrade check: not built yet, skipped");
-  return false;
-}
-
 bool CheckDirectXVersion() {
   LogInfo("DirectX version check skipped: no DirectX on this host");
   return true;

@@ -1,5 +1,5 @@
 // The checks of the configuration stage that belong to other subsystems: the
-// troubleshooter window, the upgrade check, the DirectX version and the system
+// troubleshooter window, the DirectX version and the system
 // requirements. Until each is built, its entry point logs what it skipped.
 #pragma once
 
@@ -8,8 +8,6 @@
 namespace tarn {
 
 void RunTroubleshooter();
-// True when an upgrade installer is being started and the game must not.
-bool RunUpgradeCheck();
 // False when the game must not start.
 bool CheckDirectXVersion();
 bool CheckRequirements(const Requirements& requirements);

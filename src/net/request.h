@@ -42,6 +42,7 @@ class NetRequest {
   // The error text of a failed request, else what arrived; empty when none.
   const std::string& ErrorText() const { return errorText_; }
   const std::string& Response() const { return response_; }
+  const std::string& Url() const { return url_; }
 
   bool keepAfterDone = false;
   std::function<void(NetRequest&)> onComplete;

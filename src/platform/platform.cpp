@@ -35,22 +35,45 @@ bool Platform::Installed() { return Slot() != nullptr; }
 
 std::string Platform::CurrentFolder() { return hostfs::CurrentDir(); }
 
-bool Platform::OpenWithDesktop(const std::string& target) {
-  // The opener runs in a grandchild, so that no child is left to reap.
-  const char* text = target.c_str();
+namespace {
+
+// Runs 'program' with one argument (or none) in a grandchild, so that no
+// child is left to reap; false when it could not be started.
+bool StartDetached(const char* program, const char* argument, bool searchPath) {
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) return false;
   pid_t child = fork();
-  if (child < 0) return false;
+  if (child < 0) {
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    return false;
+  }
   if (child == 0) {
     if (fork() == 0) {
-      execlp("xdg-open", "xdg-open", text, static_cast<char*>(nullptr));
+      if (searchPath)
+        execlp(program, program, argument, static_cast<char*>(nullptr));
+      else
+        execl(program, program, argument, static_cast<char*>(nullptr));
+      char failed = 1;  // the exec failed: tell the parent
+      (void)!write(pipeFds[1], &failed, 1);
       _exit(127);
     }
     _exit(0);
   }
+  close(pipeFds[1]);
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  char failed = 0;
+  bool execFailed = read(pipeFds[0], &failed, 1) == 1;  // end of file once the program runs
+  close(pipeFds[0]);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && !execFailed;
 }
+
+}  // namespace
+
+bool Platform::OpenWithDesktop(const std::string& target) { return StartDetached("xdg-open", target.c_str(), true); }
+
+bool Platform::StartProgram(const std::string& path) { return StartDetached(path.c_str(), nullptr, false); }
 
 void Platform::DebugOutput(const std::string& text) {
   fwrite(text.data(), 1, text.size(), stderr);

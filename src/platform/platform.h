@@ -57,6 +57,8 @@ struct MessageBoxRequest {
   BoxButtons buttons = BoxButtons::Ok;
   int defaultButton = 0;  // index into the buttons, 0 is the first
   BoxIcon icon = BoxIcon::None;
+  // Labels in place of the buttons' usual words; empty keeps the word.
+  std::string buttonTexts[3];
 };
 
 // The buttons of a box, in order, and their answers.
@@ -101,6 +103,8 @@ class Platform {
   // Opens an address or a folder with the desktop's opener (xdg-open),
   // without waiting for it; false when it could not be started.
   virtual bool OpenWithDesktop(const std::string& target);
+  // Starts a program without waiting for it; false when it could not start.
+  bool StartProgram(const std::string& path);
 
   // Messages: takes one pending message without waiting; false when none waits.
   virtual bool PeekMessage(Message& out) = 0;

@@ -302,7 +302,8 @@ BoxAnswer SdlPlatform::ShowMessageBox(const MessageBoxRequest& request) {
     if (i == escapeButton) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
     buttons[i].flags = flags;
     buttons[i].buttonid = i;
-    buttons[i].text = ButtonText(BoxButtonAnswer(request.buttons, i));
+    buttons[i].text = request.buttonTexts[i].empty() ? ButtonText(BoxButtonAnswer(request.buttons, i))
+                                                     : request.buttonTexts[i].c_str();
   }
   SDL_MessageBoxData data{};
   data.flags = IconFlags(request.icon);
