@@ -2,8 +2,8 @@
 """The tests' web server, on 127.0.0.1 only: http_server.py PORT_FILE [CERT KEY]
 
 Writes "HTTP_PORT HTTPS_PORT CLOSED_PORT" to PORT_FILE once it listens (the
-HTTPS server only with a certificate; CLOSED_PORT had a listener that is gone,
-so connecting to it is refused) and serves until killed.
+HTTPS server only with a certificate; CLOSED_PORT is bound but does not
+listen, so connecting to it is refused) and serves until killed.
 
   /hello          "hello world"
   /slow           "first part", then after a second " and the rest"
@@ -11,6 +11,10 @@ so connecting to it is refused) and serves until killed.
   /stall          a few bytes, then nothing for a minute
   /big?n=BYTES    BYTES bytes of "x"
   POST /echo      the request body
+  /upgrade/upgrade_check/CODE?...   the upgrade server: "Ok" for CODE "current",
+                  for "hostile" an installer named ../../x.run, else 126_game.run
+  /files/NAME     an installer: a shell script that appends "ran NAME" to the
+                  file named by $TARN_TEST_INSTALLER_LOG
 """
 import socket
 import ssl
@@ -49,6 +53,18 @@ class Handler(BaseHTTPRequestHandler):
         elif url.path == "/stall":
             self.answer(b"wait", 1000)
             time.sleep(60)
+        elif url.path.startswith("/upgrade/upgrade_check/"):
+            code = url.path.rsplit("/", 1)[1]
+            base = "http://127.0.0.1:%d/files/" % self.server.server_address[1]
+            if code == "current":
+                self.answer(b"Ok")
+            elif code == "hostile":
+                self.answer((base + "..%2F..%2Fx.run/../../x.run").encode())
+            else:
+                self.answer((base + "126_game.run").encode())
+        elif url.path.startswith("/files/") or url.path.endswith(".run"):
+            name = url.path.rsplit("/", 1)[1]
+            self.answer(('#!/bin/sh\necho "ran %s" >> "$TARN_TEST_INSTALLER_LOG"\n' % name).encode())
         elif url.path == "/big":
             n = int(parse_qs(url.query).get("n", ["0"])[0])
             self.answer(b"x" * n)
@@ -76,10 +92,11 @@ def main():
         secure.socket = context.wrap_socket(secure.socket, server_side=True)
         serve(secure)
         secure_port = secure.server_address[1]
+    # Bound but never listening: connections are refused, and no other
+    # server of a parallel test can take the port meanwhile.
     closed = socket.socket()
     closed.bind(("127.0.0.1", 0))
     closed_port = closed.getsockname()[1]
-    closed.close()
     with open(sys.argv[1] + ".tmp", "w") as f:
         f.write("%d %d %d\n" % (plain.server_address[1], secure_port, closed_port))
     import os
