@@ -23,18 +23,12 @@ constexpr const char* kInstallerPattern = "upgrades/*.run";
 constexpr size_t kMaxFileName = 90;  // "upgrades/" and the name stay below 100 bytes
 constexpr int kDownloadSize = 5000000;
 
-// The setup of the running check; the callbacks run later, in the frame loop.
-UpgradeSetup& Current() {
-  static UpgradeSetup setup;
-  return setup;
-}
-
 std::string Text(const std::string& key, const char* fallback) {
   std::optional<std::string> text = EngineText(key, fallback);
   return text ? *text : std::string();
 }
 
-void OnUpgradeDownloaded(NetRequest& request) {
+void OnUpgradeDownloaded(NetRequest& request, const UpgradeSetup& setup) {
   std::string name = InstallerFileName(request.Url());
   if (name.empty()) {
     LogWarning("Upgrade: no usable file name in %s", request.Url().c_str());
@@ -52,15 +46,15 @@ void OnUpgradeDownloaded(NetRequest& request) {
     LogWarning("Upgrade: %s could not be written", path.c_str());
     return;
   }
-  const UpgradeSetup& setup = Current();
   if (setup.onDownloaded) setup.onDownloaded(std::atoi(name.c_str()), setup.installedBuild);
 }
 
-void OnUpgradeReply(NetRequest& request) {
+void OnUpgradeReply(NetRequest& request, const UpgradeSetup& setup) {
   const std::string& reply = request.Response();
   LogInfo("Upgrade check. Reply from server: %s", reply.empty() ? "<NULL>" : reply.c_str());
   if (reply.empty() || strcasecmp(reply.c_str(), "OK") == 0) return;
-  NetRequests::Instance().Get(reply, "", "", OnUpgradeDownloaded, kDownloadSize);
+  NetRequests::Instance().Get(
+      reply, "", "", [setup](NetRequest& download) { OnUpgradeDownloaded(download, setup); }, kDownloadSize);
 }
 
 // The caption with the application's name for its "%S" (or "%s").
@@ -116,7 +110,6 @@ bool RunPendingUpgrade(int& build, const UpgradeSetup& setup) {
 }
 
 bool RunUpgradeCheck(const UpgradeSetup& setup) {
-  Current() = setup;
   int build = setup.installedBuild;
   LogInfo("Upgrade check. Current version: %d", build);
   if (RunPendingUpgrade(build, setup)) {
@@ -136,7 +129,8 @@ bool RunUpgradeCheck(const UpgradeSetup& setup) {
            setup.projectCode.c_str(), "linux", setup.language.c_str(), setup.installedBuild);
   std::string address = setup.server + query;
   LogInfo("Upgrade check. Contacting server: %s", address.c_str());
-  NetRequests::Instance().Get(address, "", "", OnUpgradeReply, 0);
+  // The callbacks run later, in the frame loop: each keeps its own copy.
+  NetRequests::Instance().Get(address, "", "", [setup](NetRequest& reply) { OnUpgradeReply(reply, setup); }, 0);
   return false;
 }
 

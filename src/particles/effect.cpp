@@ -46,11 +46,9 @@ void SetEffectAngle(ParticleEffect& effect, float angle) {
 }
 
 bool EffectRunning(const ParticleEffect& effect) {
-  for (const auto& g : effect.generators) {
-    if (g->emitting) return true;
-    for (const Particle& p : g->particles)
-      if (p.alive) return true;
-  }
+  // A generator is idle exactly while none of its particles is alive.
+  for (const auto& g : effect.generators)
+    if (g->emitting || !g->idle) return true;
   return false;
 }
 

@@ -22,6 +22,14 @@ namespace tarn::particles {
 
 namespace {
 
+// The entry of a key table (entries with a 'name') for a key, ignoring case.
+template <typename Entry, size_t N>
+const Entry* FindKey(const Entry (&table)[N], const char* key) {
+  for (const Entry& entry : table)
+    if (strcasecmp(key, entry.name) == 0) return &entry;
+  return nullptr;
+}
+
 float OptionalValue(ParconCursor& cursor, float fallback) {
   return cursor.NextIsValue() ? cursor.NextFloat(false, fallback) : fallback;
 }
@@ -56,8 +64,8 @@ class GeneratorReader {
         {"starting_velocity", &ParticleGenerator::velocity, 2},
         {"starting_rotation", &ParticleGenerator::rotation, 2},
     };
-    for (const CurveKey& curve : kCurves)
-      if (strcasecmp(key, curve.name) == 0) return ReadCurve(cursor, g_.*curve.curve, curve.values, curve.name);
+    if (const CurveKey* curve = FindKey(kCurves, key))
+      return ReadCurve(cursor, g_.*curve->curve, curve->values, curve->name);
     struct RangeKey {
       const char* name;
       Range ParticleGenerator::*range;
@@ -65,13 +73,12 @@ class GeneratorReader {
     static const RangeKey kRanges[] = {{"radial_acceleration", &ParticleGenerator::radial},
                                        {"tangential_acceleration", &ParticleGenerator::tangential},
                                        {"gravity", &ParticleGenerator::gravity}};
-    for (const RangeKey& range : kRanges)
-      if (strcasecmp(key, range.name) == 0) {
-        Range& r = g_.*range.range;
-        r.min = cursor.NextFloat(true, 0);
-        r.max = OptionalValue(cursor, r.min);
-        return;
-      }
+    if (const RangeKey* range = FindKey(kRanges, key)) {
+      Range& r = g_.*range->range;
+      r.min = cursor.NextFloat(true, 0);
+      r.max = OptionalValue(cursor, r.min);
+      return;
+    }
     struct FlagKey {
       const char* name;
       bool ParticleGenerator::*flag;
@@ -79,11 +86,10 @@ class GeneratorReader {
     static const FlagKey kFlags[] = {{"relative_direction", &ParticleGenerator::relativeDirection},
                                      {"relative_rotation", &ParticleGenerator::relativeRotation},
                                      {"looped", &ParticleGenerator::looped}};
-    for (const FlagKey& flag : kFlags)
-      if (strcasecmp(key, flag.name) == 0) {
-        g_.*flag.flag = cursor.NextInt(true, 0) != 0;
-        return;
-      }
+    if (const FlagKey* flag = FindKey(kFlags, key)) {
+      g_.*flag->flag = cursor.NextInt(true, 0) != 0;
+      return;
+    }
     if (strcasecmp(key, "generator_angle") == 0) g_.angle = cursor.NextFloat(true, 0);
     if (strcasecmp(key, "texture") == 0) ReadTexture(cursor);
     if (strcasecmp(key, "coords") == 0) ReadCoords(cursor);
