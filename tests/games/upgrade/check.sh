@@ -26,7 +26,8 @@ expect_line "3	downloaded: 126 121"
 
 # Later keeps it; nothing is started, and "Ok" from the server means nothing new.
 config current 1
-run_game --frames 3 --answer no
+printf 'WAIT_URL = "http://127.0.0.1:%d/slow"\n' "$PORT" >"$GAME/data/wait.lua"
+run_game --frames 100000000 --answer no
 expect_line "$BOX	no"
 expect_line "3	Upgrade check. Reply from server: Ok"
 expect_no_line "3	Saving upgrade to file: upgrades/126_game.run"
