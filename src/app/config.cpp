@@ -8,9 +8,10 @@
 #include "app/app.h"
 #include "app/log_sinks.h"
 #include "app/settings.h"
+#include "app/system_checks.h"
+#include "app/troubleshooter.h"
 #include "diag/error.h"
 #include "diag/log.h"
-#include "diag/startup_checks.h"
 #include "net/request.h"
 #include "net/upgrade.h"
 #include "platform/platform.h"
@@ -204,8 +205,9 @@ bool LoadConfiguration(const std::string& path, std::vector<std::string>& dataSo
   if (stage.saveLocally) fs.SetWriteFolder("user/");
   fs.FinishSetup();
   if (Cfg().optionsFlag) {
-    RunTroubleshooter();
+    // The log of the last run stays as it was: nothing of this run goes there.
     Cfg().create_log = false;
+    ShowTroubleshooter();
     return false;
   }
   ResetLog();
@@ -220,7 +222,8 @@ bool LoadConfiguration(const std::string& path, std::vector<std::string>& dataSo
   else
     LogInfo("Process priority change failed!\n");
   if (!CheckDirectXVersion()) return false;
-  if (stage.systemChecks && !CheckRequirements(stage.requirements)) return false;
+  if (stage.systemChecks && CollectSystemInfo(true, true, true) && !CheckRequirements(stage.requirements))
+    return false;
   return true;
 }
 

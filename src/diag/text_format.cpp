@@ -27,4 +27,33 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
+std::string FillTemplate(const std::string& format, std::initializer_list<TemplateArg> args) {
+  std::string out;
+  const TemplateArg* next = args.begin();
+  for (size_t i = 0; i < format.size(); ++i) {
+    char c = format[i];
+    char spec = i + 1 < format.size() ? format[i + 1] : 0;
+    if (c != '%' || !spec) {
+      out += c;
+      continue;
+    }
+    if (spec == '%') {
+      out += '%';
+      ++i;
+      continue;
+    }
+    bool takesValue = spec == 's' || spec == 'S' || spec == 'd' || spec == 'i' || spec == 'u' || spec == 'c';
+    if (!takesValue || next == args.end()) {
+      out += c;
+      continue;
+    }
+    const TemplateArg& arg = *next++;
+    ++i;
+    if (arg.kind == TemplateArg::Text) out += arg.text;
+    else if (spec == 'c' || arg.kind == TemplateArg::Letter) out += arg.number ? static_cast<char>(arg.number) : ' ';
+    else out += std::to_string(arg.number);
+  }
+  return out;
+}
+
 }  // namespace tarn

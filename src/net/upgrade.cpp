@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "diag/log.h"
+#include "diag/text_format.h"
 #include "net/requests.h"
 #include "platform/hostfs.h"
 #include "platform/platform.h"
@@ -22,11 +23,6 @@ namespace {
 constexpr const char* kInstallerPattern = "upgrades/*.run";
 constexpr size_t kMaxFileName = 90;  // "upgrades/" and the name stay below 100 bytes
 constexpr int kDownloadSize = 5000000;
-
-std::string Text(const std::string& key, const char* fallback) {
-  std::optional<std::string> text = EngineText(key, fallback);
-  return text ? *text : std::string();
-}
 
 void OnUpgradeDownloaded(NetRequest& request, const UpgradeSetup& setup) {
   std::string name = InstallerFileName(request.Url());
@@ -55,14 +51,6 @@ void OnUpgradeReply(NetRequest& request, const UpgradeSetup& setup) {
   if (reply.empty() || strcasecmp(reply.c_str(), "OK") == 0) return;
   NetRequests::Instance().Get(
       reply, "", "", [setup](NetRequest& download) { OnUpgradeDownloaded(download, setup); }, kDownloadSize);
-}
-
-// The caption with the application's name for its "%S" (or "%s").
-std::string Caption(std::string caption, const std::string& name) {
-  size_t at = caption.find("%S");
-  if (at == std::string::npos) at = caption.find("%s");
-  if (at != std::string::npos) caption.replace(at, 2, name);
-  return caption;
 }
 
 }  // namespace
@@ -95,12 +83,12 @@ bool RunPendingUpgrade(int& build, const UpgradeSetup& setup) {
     if (static_cast<int>(i) != chosen && !files[i].isDir) fs.RemoveFile("upgrades/" + files[i].name);
   if (chosen < 0) return false;
   MessageBoxRequest box;
-  box.text = Text("upgrade_window_text", "Update for this game is ready to be installed.\n\nDo you want to do it now?");
-  box.caption = Caption(Text("upgrade_window_caption", "Updating %S"), setup.appName);
+  box.text = EngineTextOr("upgrade_window_text", "Update for this game is ready to be installed.\n\nDo you want to do it now?");
+  box.caption = FillTemplate(EngineTextOr("upgrade_window_caption", "Updating %S"), {setup.appName});
   box.icon = BoxIcon::Question;
   box.buttons = BoxButtons::YesNo;
-  box.buttonTexts[0] = Text("upgrade_button_yes", "Yes");
-  box.buttonTexts[1] = Text("upgrade_button_no", "Later");
+  box.buttonTexts[0] = EngineTextOr("upgrade_button_yes", "Yes");
+  box.buttonTexts[1] = EngineTextOr("upgrade_button_no", "Later");
   Platform& platform = Platform::Get();
   if (platform.ShowMessageBox(box) != BoxAnswer::Yes) return false;
   std::string installer = fs.GuardWritePath(fs.WriteFolder() + "upgrades/" + files[chosen].name);

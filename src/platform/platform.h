@@ -66,6 +66,14 @@ int BoxButtonCount(BoxButtons buttons);
 BoxAnswer BoxButtonAnswer(BoxButtons buttons, int index);
 const char* BoxAnswerName(BoxAnswer answer);
 
+// What the host's OpenGL driver tells about itself.
+struct GraphicsDriverFacts {
+  std::string renderer;
+  std::string vendor;
+  std::string version;
+  uint64_t videoMemory = 0;  // bytes; 0 when the driver does not tell
+};
+
 struct WindowRequest {
   std::string title;
   int width = 800;    // outer size for full-screen windows, client size otherwise
@@ -165,6 +173,22 @@ class Platform {
   }
   virtual bool SetGLSwapInterval(int interval) {
     (void)interval;
+    return false;
+  }
+
+  // A small borderless window in the middle of the screen that shows an
+  // image (B, G, R, A rows top-down) while the engine is busy before its own
+  // window opens; `text` is what the image says, for hosts without a screen.
+  // One at a time; closing a window that is not shown does nothing.
+  virtual void ShowWaitWindow(const std::string& text, const uint8_t* bgra, int width, int height) {
+    (void)text, (void)bgra, (void)width, (void)height;
+  }
+  virtual void CloseWaitWindow() {}
+
+  // Asks the OpenGL driver about itself through a hidden context of its
+  // own; false when no context can be made (no display, no driver).
+  virtual bool QueryGraphicsDriver(GraphicsDriverFacts& facts) {
+    (void)facts;
     return false;
   }
 

@@ -150,6 +150,11 @@ std::optional<std::string> EngineText(const std::string& key, const char* fallba
   return std::string(fallback);
 }
 
+std::string EngineTextOr(const std::string& key, const char* fallback) {
+  std::optional<std::string> text = EngineText(key, fallback);
+  return text ? *text : std::string();
+}
+
 std::u16string EngineTextWide(const std::string& key, const char* fallback) {
   std::optional<std::string> text = EngineText(key, fallback);
   return text ? Utf8ToUtf16(*text, 16384) : std::u16string();

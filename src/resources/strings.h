@@ -54,6 +54,8 @@ int LoadStringsFile(const std::string& name, const StringEntry& onEntry);
 
 // The engine's text for a key from engine.txt, or the default (remembered).
 std::optional<std::string> EngineText(const std::string& key, const char* fallback);
+// The same as a plain string (empty only when the table says so).
+std::string EngineTextOr(const std::string& key, const char* fallback);
 std::u16string EngineTextWide(const std::string& key, const char* fallback);
 // Forgets the loaded engine.txt (tests).
 void ResetEngineTextForTests();

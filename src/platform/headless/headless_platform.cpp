@@ -1,5 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -189,16 +191,21 @@ bool HeadlessPlatform::TakeAnswer(std::string& answer) {
 }
 
 BoxAnswer HeadlessPlatform::ShowMessageBox(const MessageBoxRequest& request) {
-  int count = BoxButtonCount(request.buttons);
-  BoxAnswer answer = BoxButtonAnswer(request.buttons, request.defaultButton);
+  int count = std::min(BoxButtonCount(request.buttons), 3);
+  int chosen = request.defaultButton >= 0 && request.defaultButton < count ? request.defaultButton : 0;
   std::string word;
   if (TakeAnswer(word)) {
+    // An answer names a button by its answer word or by its label.
     for (int i = 0; i < count; ++i) {
-      BoxAnswer candidate = BoxButtonAnswer(request.buttons, i);
-      if (word == BoxAnswerName(candidate)) answer = candidate;
+      const std::string& label = request.buttonTexts[i];
+      if (word == BoxAnswerName(BoxButtonAnswer(request.buttons, i)) ||
+          (!label.empty() && strcasecmp(word.c_str(), label.c_str()) == 0))
+        chosen = i;
     }
   }
-  Emit("box", {request.caption, request.text, BoxAnswerName(answer)});
+  BoxAnswer answer = BoxButtonAnswer(request.buttons, chosen);
+  const std::string& label = request.buttonTexts[chosen];
+  Emit("box", {request.caption, request.text, label.empty() ? BoxAnswerName(answer) : label});
   return answer;
 }
 

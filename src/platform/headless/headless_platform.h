@@ -66,6 +66,8 @@ class HeadlessPlatform : public Platform {
     return true;
   }
   void MinimizeWindow() override { Emit("minimize", {}); }
+  // Printed like a box without caption or answer: "box<TAB><TAB>text<TAB>".
+  void ShowWaitWindow(const std::string& text, const uint8_t*, int, int) override { Emit("box", {"", text, ""}); }
 
   void PresentPixels(const uint8_t* bgra, int width, int height) override;
 

@@ -93,6 +93,7 @@ SdlPlatform::SdlPlatform() {
 
 SdlPlatform::~SdlPlatform() {
   DestroyWindow();
+  CloseWaitWindow();
   if (videoReady_) {
     SDL_QuitSubSystem(kSubsystems);
     // Leave SDL running for any subsystem another owner still holds.

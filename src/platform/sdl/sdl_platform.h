@@ -48,6 +48,9 @@ class SdlPlatform : public Platform {
   void* GLProcAddress(const char* name) override;
   bool SetGLSwapInterval(int interval) override;
   std::unique_ptr<AudioOutput> OpenAudioOutput() override;
+  void ShowWaitWindow(const std::string& text, const uint8_t* bgra, int width, int height) override;
+  void CloseWaitWindow() override;
+  bool QueryGraphicsDriver(GraphicsDriverFacts& facts) override;
 
   SDL_Window* Window() const { return window_; }
 
@@ -61,6 +64,7 @@ class SdlPlatform : public Platform {
   mutable bool videoReady_ = false;  // we started SDL's video subsystem
   SDL_Window* window_ = nullptr;
   SDL_GLContext glContext_ = nullptr;
+  SDL_Window* waitWindow_ = nullptr;
   std::deque<Message> queue_;
   // The close button was the last event seen: an SDL_QUIT right behind it
   // is the same close and must not ask twice.

@@ -28,7 +28,7 @@ expect_line "3	downloaded: 126 121"
 config current 1
 printf 'WAIT_URL = "http://127.0.0.1:%d/slow"\n' "$PORT" >"$GAME/data/wait.lua"
 run_game --frames 100000000 --answer no
-expect_line "$BOX	no"
+expect_line "$BOX	Later"
 expect_line "3	Upgrade check. Reply from server: Ok"
 expect_no_line "3	Saving upgrade to file: upgrades/126_game.run"
 [ -e "$TARN_TEST_INSTALLER_LOG" ] && fail "Later started the installer"
@@ -36,7 +36,7 @@ expect_no_line "3	Saving upgrade to file: upgrades/126_game.run"
 
 # Yes starts it and ends the start.
 run_game --frames 3 --answer yes
-expect_line "$BOX	yes"
+expect_line "$BOX	Yes"
 expect_line "3	Run upgrade (126)"
 expect_no_line "3	Application::Init"
 for _ in $(seq 100); do [ -s "$TARN_TEST_INSTALLER_LOG" ] && break; sleep 0.05; done
@@ -47,7 +47,7 @@ rm -f "$DIR/upgrades/"*
 for n in 120 125 118; do printf '#!/bin/sh\n' >"$DIR/upgrades/${n}_game.run"; done
 config game 0
 run_game --frames 3 --answer no
-expect_line "$BOX	no"
+expect_line "$BOX	Later"
 expect_line "3	Upgrade check. Autoupdate disabled -- skipping server check."
 [ "$(ls "$DIR/upgrades")" = "125_game.run" ] || fail "left in upgrades: $(ls "$DIR/upgrades" | tr '\n' ' ')"
 
